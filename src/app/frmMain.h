@@ -1,0 +1,78 @@
+// The main window: every control, hidden storage control and window-level variable of the
+// program, and the handlers and procedures that act on them. Member definitions are split by
+// subsystem across the source folders.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/layout.h"
+#include "forms/controls.h"
+#include "platform/platform.h"
+
+namespace tarnwick {
+
+class frmMain {
+ public:
+  explicit frmMain(Platform& platform);
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  // The window and its visible controls, with their design-time contents.
+  forms::Form form;
+  forms::Label lblAbout, lblCmdMinimize, lblCmdClose;
+  forms::OptionGroup optRAMLevel{{"Low", "Moderate", "High"}, 2};
+  std::array<forms::CheckBox, 2> chkAutoOptimize{forms::CheckBox{"Optimize every"},
+                                                 forms::CheckBox{"When Free Memory Level Drops Below"}};
+  forms::TextBox txtInterval{"0", 5};
+  forms::UpDown UpDown;
+  forms::Label Label1{"minutes."};
+  forms::ComboBox cbbPercent{{"10%", "20%", "30%"}};
+  forms::Label Label2{"Total Ram :"}, lblTotalRam{"0"};
+  forms::Label Label3{"Free Ram :"}, lblFreeRam{"0"};
+  forms::Label cmdOptimizeNow;
+  forms::ProgressBar prgProgress;
+  forms::OptionGroup optActive{{"High", "Normal"}, 1};
+  forms::OptionGroup optNonActive{{"Normal", "Low"}, 0};
+  forms::Label lblProcesses;
+  forms::ListBox lstProcessList;
+
+  // Hidden storage controls: typed variables with change events, never shown.
+  forms::ListBox lstSettings;
+  forms::TextBox txtTime, txtSeconds{"0"}, txtMinutes{"0"};
+
+  forms::Timer tmrTimer{987, true};
+  forms::Timer tmrGlobalTimer{200, true};
+
+  // Memory figures of the last refresh, whole megabytes.
+  int32_t lngTotalRam = 0, lngFreeRam = 0, lngUsedRam = 0;
+
+  // The two jobs of the global tick.
+  int16_t intRefreshTicks = 0, intRefreshCount = 0;
+  bool blnRefreshOn = false;
+  int16_t intWatchTicks = 0, intWatchCount = 0;
+  bool blnWatchOn = false;
+
+  bool blnLoading = false;
+
+  // Start-up.
+  void Form_Load();
+
+  // Memory status and the global tick.
+  void TimerCode();
+  void tmrGlobalTimer_Timer();
+
+  // Process priorities.
+  void WatchForegroundWindow();
+
+  // The visible controls in creation order, containers before their contents.
+  std::vector<Placement> layout();
+
+ private:
+  void RefreshStatus();
+
+  Platform& platform_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,39 @@
+#include "app/frmMain.h"
+
+namespace tarnwick {
+
+std::vector<Placement> frmMain::layout() {
+  const FontSpec bold{"MS Sans Serif", 8, true};
+  const FontSpec tahomaBold{"Tahoma", 8, true};
+  return {
+      {kIdAbout, "lblAbout", {240, 600, 1575, 495}, kIdNone, HotSpot{&lblAbout}},
+      {kIdCmdMinimize, "lblCmdMinimize", {5650, 100, 255, 255}, kIdNone, HotSpot{&lblCmdMinimize}},
+      {kIdCmdClose, "lblCmdClose", {5920, 100, 255, 255}, kIdNone, HotSpot{&lblCmdClose}},
+      {kIdPicture1, "Picture1", {480, 1850, 5295, 375}, kIdNone, Container{}},
+      {kIdRamLevel0, "optRAMLevel(0)", {480, 50, 1335, 255}, kIdPicture1, OptionButton{&optRAMLevel, 0}},
+      {kIdRamLevel1, "optRAMLevel(1)", {2280, 50, 1335, 255}, kIdPicture1, OptionButton{&optRAMLevel, 1}},
+      {kIdRamLevel2, "optRAMLevel(2)", {4080, 50, 1215, 255}, kIdPicture1, OptionButton{&optRAMLevel, 2}},
+      {kIdAutoOptimize0, "chkAutoOptimize(0)", {600, 2640, 1455, 255}, kIdNone, &chkAutoOptimize[0]},
+      {kIdInterval, "txtInterval", {2040, 2640, 1095, 288}, kIdNone, &txtInterval},
+      {kIdUpDown, "UpDown", {3120, 2640, 240, 285}, kIdNone, &UpDown},
+      {kIdLabel1, "Label1", {3480, 2655, 735, 255}, kIdNone, &Label1},
+      {kIdAutoOptimize1, "chkAutoOptimize(1)", {600, 3030, 3135, 255}, kIdNone, &chkAutoOptimize[1]},
+      {kIdPercent, "cbbPercent", {3780, 3000, 1935, 315}, kIdNone, &cbbPercent},
+      {kIdLabel2, "Label2", {480, 3510, 855, 255}, kIdNone, &Label2},
+      {kIdTotalRam, "lblTotalRam", {1440, 3510, 2775, 255}, kIdNone, &lblTotalRam, bold},
+      {kIdLabel3, "Label3", {480, 3750, 855, 255}, kIdNone, &Label3},
+      {kIdFreeRam, "lblFreeRam", {1440, 3750, 2775, 255}, kIdNone, &lblFreeRam, bold},
+      {kIdOptimizeNow, "cmdOptimizeNow", {4250, 3540, 1650, 440}, kIdNone, HotSpot{&cmdOptimizeNow}},
+      {kIdProgress, "prgProgress", {440, 4080, 5415, 255}, kIdNone, &prgProgress},
+      {kIdPicture2, "Picture2", {480, 5160, 2535, 375}, kIdNone, Container{}},
+      {kIdActive0, "optActive(0)", {240, 50, 1095, 255}, kIdPicture2, OptionButton{&optActive, 0}},
+      {kIdActive1, "optActive(1)", {1440, 50, 1095, 255}, kIdPicture2, OptionButton{&optActive, 1}},
+      {kIdPicture3, "Picture3", {3240, 5160, 2535, 375}, kIdNone, Container{}},
+      {kIdNonActive0, "optNonActive(0)", {360, 50, 975, 255}, kIdPicture3, OptionButton{&optNonActive, 0}},
+      {kIdNonActive1, "optNonActive(1)", {1560, 50, 975, 255}, kIdPicture3, OptionButton{&optNonActive, 1}},
+      {kIdProcesses, "lblProcesses", {380, 5640, 5535, 255}, kIdNone, &lblProcesses, tahomaBold},
+      {kIdProcessList, "lstProcessList", {380, 5880, 5535, 1815}, kIdNone, &lstProcessList},
+  };
+}
+
+}  // namespace tarnwick

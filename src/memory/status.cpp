@@ -1,0 +1,53 @@
+#include <string>
+
+#include "app/frmMain.h"
+#include "base/runtime.h"
+#include "memory/modOptimize.h"
+
+namespace tarnwick {
+
+namespace {
+// Counts one tick towards a job; true when the job is due (on every (limit + 1)-th tick).
+bool jobDue(bool on, int16_t& count, int16_t limit) {
+  if (!on) {
+    count = 0;
+    return false;
+  }
+  if (count < limit) {
+    count = addInt16(count, 1);
+    return false;
+  }
+  count = 0;
+  return true;
+}
+}  // namespace
+
+void frmMain::TimerCode() {
+  std::array<int32_t, 2> sample{0, 0};
+  std::array<std::string, 2> text;
+  skipOnErrorSteps(
+      [&] { sample = modOptimize::GetMemoryStatus(platform_); },
+      [&] { lngTotalRam = sample[0]; },
+      [&] { lngFreeRam = sample[1]; },
+      [&] { text = {numberText(sample[0]), numberText(sample[1])}; },
+      [&] { lngUsedRam = toInt32(static_cast<long long>(sample[0]) - sample[1]); },
+      [&] { platform_.doEvents(); },
+      [&] {
+        // Frozen while an optimisation runs, so the user sees the figures it started from.
+        if (modOptimize::blnOptimizing) return;
+        lblTotalRam.setCaption(text[0] + " MB");
+        lblFreeRam.setCaption(text[1] + " MB");
+      });
+}
+
+void frmMain::RefreshStatus() {
+  TimerCode();
+  platform_.doEvents();
+}
+
+void frmMain::tmrGlobalTimer_Timer() {
+  if (jobDue(blnRefreshOn, intRefreshCount, intRefreshTicks)) RefreshStatus();
+  if (jobDue(blnWatchOn, intWatchCount, intWatchTicks)) WatchForegroundWindow();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,7 @@
+#include "app/frmMain.h"
+
+namespace tarnwick {
+
+void frmMain::WatchForegroundWindow() {}
+
+}  // namespace tarnwick
