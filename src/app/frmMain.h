@@ -23,8 +23,8 @@ class frmMain {
   forms::Form form;
   forms::Label lblAbout, lblCmdMinimize, lblCmdClose;
   forms::OptionGroup optRAMLevel{{"Low", "Moderate", "High"}, 2};
-  std::array<forms::CheckBox, 2> chkAutoOptimize{forms::CheckBox{"Optimize every"},
-                                                 forms::CheckBox{"When Free Memory Level Drops Below"}};
+  std::array<forms::CheckBox, 2> chkAutoOptimize{
+      forms::CheckBox{"Optimize every"}, forms::CheckBox{"When Free Memory Level Drops Below"}};
   forms::TextBox txtInterval{"0", 5};
   forms::UpDown UpDown;
   forms::Label Label1{"minutes."};

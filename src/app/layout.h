@@ -63,9 +63,9 @@ struct OptionButton {
   forms::OptionGroup* group;
   int index;
 };
-using ControlModel = std::variant<HotSpot, forms::Label*, Container, OptionButton, forms::CheckBox*,
-                                  forms::TextBox*, forms::UpDown*, forms::ComboBox*,
-                                  forms::ProgressBar*, forms::ListBox*>;
+using ControlModel =
+    std::variant<HotSpot, forms::Label*, Container, OptionButton, forms::CheckBox*, forms::TextBox*,
+                 forms::UpDown*, forms::ComboBox*, forms::ProgressBar*, forms::ListBox*>;
 
 struct Placement {
   ControlId id;

@@ -4,8 +4,7 @@
 namespace tarnwick {
 
 void frmMain::Form_Load() {
-  skipOnErrorSteps([&] { blnLoading = true; },
-                   [&] { prgProgress.setValue(0); },
+  skipOnErrorSteps([&] { blnLoading = true; }, [&] { prgProgress.setValue(0); },
                    [&] { tmrGlobalTimer.setEnabled(true); },
                    [&] {
                      intRefreshTicks = 10;
@@ -13,8 +12,7 @@ void frmMain::Form_Load() {
                      intWatchTicks = 20;
                      blnWatchOn = true;
                    },
-                   [&] { TimerCode(); },
-                   [&] { platform_.doEvents(); },
+                   [&] { TimerCode(); }, [&] { platform_.doEvents(); },
                    [&] { blnLoading = false; });
 }
 

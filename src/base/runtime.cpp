@@ -18,7 +18,9 @@ int32_t toInt32(long long value) {
   return static_cast<int32_t>(value);
 }
 
-int16_t addInt16(int16_t a, int16_t b) { return toInt16(static_cast<long long>(a) + b); }
+int16_t addInt16(int16_t a, int16_t b) {
+  return toInt16(static_cast<long long>(a) + b);
+}
 
 double roundHalfEven(double value) {
   const double nearest = std::round(value);  // halves away from zero
@@ -34,7 +36,9 @@ int32_t roundToInt32(double value) {
 }
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text) {
@@ -72,7 +76,8 @@ int16_t floorToInt16(std::string_view text) {
   const auto number = parseNumber(text);
   if (!number) throw RuntimeError("Type mismatch");
   const double whole = std::floor(*number);
-  if (!(whole >= std::numeric_limits<int16_t>::min() && whole <= std::numeric_limits<int16_t>::max()))
+  if (!(whole >= std::numeric_limits<int16_t>::min() &&
+        whole <= std::numeric_limits<int16_t>::max()))
     throw RuntimeError("Overflow");
   return static_cast<int16_t>(whole);
 }

@@ -4,7 +4,9 @@
 namespace tarnwick::modOptimize {
 
 namespace {
-int32_t megabytes(uint64_t bytes) { return roundToInt32(static_cast<double>(bytes) / 1048576.0); }
+int32_t megabytes(uint64_t bytes) {
+  return roundToInt32(static_cast<double>(bytes) / 1048576.0);
+}
 }  // namespace
 
 std::array<int32_t, 2> GetMemoryStatus(MemoryApi& memory) {

@@ -25,19 +25,20 @@ bool jobDue(bool on, int16_t& count, int16_t limit) {
 void frmMain::TimerCode() {
   std::array<int32_t, 2> sample{0, 0};
   std::array<std::string, 2> text;
-  skipOnErrorSteps(
-      [&] { sample = modOptimize::GetMemoryStatus(platform_); },
-      [&] { lngTotalRam = sample[0]; },
-      [&] { lngFreeRam = sample[1]; },
-      [&] { text = {numberText(sample[0]), numberText(sample[1])}; },
-      [&] { lngUsedRam = toInt32(static_cast<long long>(sample[0]) - sample[1]); },
-      [&] { platform_.doEvents(); },
-      [&] {
-        // Frozen while an optimisation runs, so the user sees the figures it started from.
-        if (modOptimize::blnOptimizing) return;
-        lblTotalRam.setCaption(text[0] + " MB");
-        lblFreeRam.setCaption(text[1] + " MB");
-      });
+  skipOnErrorSteps([&] { sample = modOptimize::GetMemoryStatus(platform_); },
+                   [&] { lngTotalRam = sample[0]; }, [&] { lngFreeRam = sample[1]; },
+                   [&] {
+                     text = {numberText(sample[0]), numberText(sample[1])};
+                   },
+                   [&] { lngUsedRam = toInt32(static_cast<long long>(sample[0]) - sample[1]); },
+                   [&] { platform_.doEvents(); },
+                   [&] {
+                     // Frozen while an optimisation runs, so the user sees the figures it started
+                     // from.
+                     if (modOptimize::blnOptimizing) return;
+                     lblTotalRam.setCaption(text[0] + " MB");
+                     lblFreeRam.setCaption(text[1] + " MB");
+                   });
 }
 
 void frmMain::RefreshStatus() {

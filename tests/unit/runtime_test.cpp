@@ -29,8 +29,8 @@ TEST(ParseNumber, AcceptsPlainDecimalsOnly) {
   EXPECT_EQ(parseNumber("+.5"), 0.5);
   EXPECT_EQ(parseNumber("7."), 7);
   EXPECT_EQ(parseNumber("00"), 0);
-  for (const char* bad : {"", " ", "-", ".", "1.2.3", "1 2", "abc", "1e3", "0x10", "inf", "nan",
-                          "1,5", "- 1"})
+  for (const char* bad :
+       {"", " ", "-", ".", "1.2.3", "1 2", "abc", "1e3", "0x10", "inf", "nan", "1,5", "- 1"})
     EXPECT_FALSE(parseNumber(bad)) << '"' << bad << '"';
 }
 

@@ -1,0 +1,79 @@
+// RAII owners for the handles and GDI objects the shell creates.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace tarnwick::win32 {
+
+struct GdiDeleter {
+  void operator()(void* object) const noexcept {
+    if (object) DeleteObject(static_cast<HGDIOBJ>(object));
+  }
+};
+template <class H>
+using Gdi = std::unique_ptr<std::remove_pointer_t<H>, GdiDeleter>;
+using Font = Gdi<HFONT>;
+using Brush = Gdi<HBRUSH>;
+using Pen = Gdi<HPEN>;
+using Bitmap = Gdi<HBITMAP>;
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const noexcept {
+    if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+struct IconDestroyer {
+  void operator()(HICON icon) const noexcept {
+    if (icon) DestroyIcon(icon);
+  }
+};
+using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+
+class MemoryDC {
+ public:
+  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+  operator HDC() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  operator HDC() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects an object into a DC for one scope and puts the previous one back.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~Selected() { SelectObject(dc_, previous_); }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+}  // namespace tarnwick::win32

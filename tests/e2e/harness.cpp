@@ -1,0 +1,168 @@
+#include "harness.h"
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace e2e {
+namespace fs = std::filesystem;
+
+namespace {
+fs::path fromEnv(const wchar_t* name, const fs::path& fallback) {
+  wchar_t buffer[MAX_PATH * 2];
+  const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
+  return n > 0 && n < MAX_PATH * 2 ? fs::path(buffer) : fallback;
+}
+}  // namespace
+
+fs::path exePath() {
+  return fromEnv(L"TARNWICK_EXE", L"Tarnwick.exe");
+}
+fs::path outputDir() {
+  return fromEnv(L"TARNWICK_E2E_OUT", fs::temp_directory_path());
+}
+
+App::App() {
+  static std::atomic<int> counter{0};
+  folder_ = fs::temp_directory_path() / (L"tarnwick-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+                                         L"-" + std::to_wstring(counter++));
+  fs::remove_all(folder_);
+  fs::create_directories(folder_);
+}
+
+App::~App() {
+  if (process_.hProcess) {
+    if (running()) close(std::chrono::seconds(5));
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+  }
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+void App::start() {
+  const fs::path exe = folder_ / L"Tarnwick.exe";
+  fs::copy_file(exePath(), exe, fs::copy_options::overwrite_existing);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.c_str(), &startup, &process_))
+    throw std::runtime_error("cannot start Tarnwick.exe");
+  waitFor([&] {
+    window_ = findWindowOf(process_.dwProcessId, L"TarnwickMain");
+    return window_ && IsWindowVisible(window_);
+  });
+}
+
+bool App::running() const {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool App::close(std::chrono::milliseconds timeout) {
+  if (!running()) return true;
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0)
+    return true;
+  TerminateProcess(process_.hProcess, 1);
+  WaitForSingleObject(process_.hProcess, 5000);
+  return false;
+}
+
+HWND findWindowOf(DWORD pid, const wchar_t* cls) {
+  struct Search {
+    DWORD pid;
+    const wchar_t* cls;
+    HWND found;
+  } search{pid, cls, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s.pid && className(window) == s.cls) {
+          s.found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+std::wstring text(HWND window) {
+  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring s(static_cast<size_t>(length) + 1, L'\0');
+  const auto copied =
+      SendMessageW(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(static_cast<size_t>(copied));
+  return s;
+}
+
+std::wstring className(HWND window) {
+  wchar_t buffer[256];
+  const int n = GetClassNameW(window, buffer, 256);
+  return std::wstring(buffer, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+RECT rectInParent(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool saveScreenshot(HWND window, const fs::path& file) {
+  RECT r;
+  GetWindowRect(window, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const int stride = ((width * 3 + 3) / 4) * 4;
+  std::vector<char> pixels(static_cast<size_t>(stride) * height);
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof header + sizeof info;
+  header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
+  fs::create_directories(file.parent_path());
+  const HANDLE out =
+      CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written;
+  const bool ok =
+      WriteFile(out, &header, sizeof header, &written, nullptr) &&
+      WriteFile(out, &info, sizeof info, &written, nullptr) &&
+      WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+  CloseHandle(out);
+  return ok;
+}
+
+}  // namespace e2e

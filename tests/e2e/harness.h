@@ -1,0 +1,50 @@
+// Starts the real Tarnwick.exe from a fresh folder and reads its window through ordinary
+// window messages, as any other program could.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace e2e {
+
+// The exe under test and the folder for screenshots, from the environment the runner sets.
+std::filesystem::path exePath();
+std::filesystem::path outputDir();
+
+class App {
+ public:
+  App();  // a fresh empty folder, not yet started
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  const std::filesystem::path& folder() const { return folder_; }
+  void start();
+  HWND mainWindow() const { return window_; }
+  DWORD pid() const { return process_.dwProcessId; }
+  bool running() const;
+  // Asks the window to close and waits for the process to end; false if it had to be killed.
+  bool close(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+ private:
+  std::filesystem::path folder_;
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+HWND findWindowOf(DWORD pid, const wchar_t* className);
+bool waitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+std::wstring text(HWND window);
+std::wstring className(HWND window);
+// The control's rectangle in its parent's client coordinates, in pixels.
+RECT rectInParent(HWND control);
+// Saves what the screen shows of the window as a 24-bit BMP.
+bool saveScreenshot(HWND window, const std::filesystem::path& file);
+
+}  // namespace e2e
