@@ -163,13 +163,13 @@ void MainWindow::applyDpi(UINT dpi) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-HFONT MainWindow::font(const FontSpec& spec) {
-  auto& slot = fonts_[{spec.face, spec.points, spec.bold, dpi_}];
+HFONT MainWindow::font(const FontSpec& wanted) {
+  auto& slot = fonts_[{wanted.face, wanted.points, wanted.bold, dpi_}];
   if (!slot) {
-    slot.reset(CreateFontW(-MulDiv(spec.points, static_cast<int>(dpi_), 72), 0, 0, 0,
-                           spec.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+    slot.reset(CreateFontW(-MulDiv(wanted.points, static_cast<int>(dpi_), 72), 0, 0, 0,
+                           wanted.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                           DEFAULT_PITCH | FF_SWISS, widen(spec.face).c_str()));
+                           DEFAULT_PITCH | FF_SWISS, widen(wanted.face).c_str()));
   }
   return slot.get();
 }

@@ -45,7 +45,7 @@ class MainWindow {
   void bindTimer(UINT_PTR id, forms::Timer& timer);
   Child* childById(int id);
   Child* childByHwnd(HWND hwnd);
-  HFONT font(const FontSpec& spec);
+  HFONT font(const FontSpec& wanted);
 
   void onCommand(int id, int code);
   LRESULT onNotify(const NMHDR& header);
