@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/layout.h"
@@ -56,8 +57,21 @@ class frmMain {
 
   bool blnLoading = false;
 
-  // Start-up.
+  // Start-up and shutdown. Cancel non-zero keeps the window open.
   void Form_Load();
+  void Form_Unload(int16_t& Cancel);
+
+  // The settings store and its file beside the exe.
+  static constexpr const char* strPath = "\\";
+  static constexpr const char* strFileName = "Settings.qkv";
+  void CheckSettings();
+  void LoadFiles(const std::string& strPath, const std::string& strFileName,
+                 forms::ListBox& SettingsList);
+  void SaveSettingsToFile(const std::string& strPath, const std::string& strFileName,
+                          forms::ListBox& lstSettingsList);
+  void ApplySettings();
+  // Writes one line of the store; a store too short for it is first filled with the defaults.
+  void SetSettingsLine(int line, std::string text);
 
   // Memory status and the global tick.
   void TimerCode();

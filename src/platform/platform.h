@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace tarnwick {
 
@@ -42,7 +44,33 @@ class PumpApi {
   ~PumpApi() = default;
 };
 
-class Platform : public MemoryApi, public ClockApi, public PumpApi {
+// Files, named by UTF-8 paths; contents are bytes.
+class FileApi {
+ public:
+  static constexpr uint32_t kNormal = 0x80;  // FILE_ATTRIBUTE_NORMAL
+
+  // The folder of the program's executable, without a trailing separator unless a root.
+  virtual std::string exeFolder() = 0;
+  // True when an ordinary file is there: hidden, system files and folders count as absent.
+  virtual bool findOrdinaryFile(const std::string& path) = 0;
+  virtual std::optional<uint32_t> fileAttributes(const std::string& path) = 0;
+  virtual bool setFileAttributes(const std::string& path, uint32_t attributes) = 0;
+  virtual bool deleteFile(const std::string& path) = 0;
+  // Creates the file (replacing one that is there, unless `mustBeNew`), writes `bytes` as its
+  // whole content and closes it. False if any of it failed.
+  virtual bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) = 0;
+  virtual std::optional<std::string> readWholeFile(const std::string& path) = 0;
+  // Renames in one step; with `replace`, over an existing file.
+  virtual bool moveFile(const std::string& from, const std::string& to, bool replace) = 0;
+  // The settings file holds single-byte text in the system's ANSI code page.
+  virtual std::string ansiToUtf8(const std::string& ansi) = 0;
+  virtual std::string utf8ToAnsi(const std::string& utf8) = 0;
+
+ protected:
+  ~FileApi() = default;
+};
+
+class Platform : public MemoryApi, public ClockApi, public PumpApi, public FileApi {
  public:
   virtual ~Platform() = default;
 };

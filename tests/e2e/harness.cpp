@@ -23,10 +23,10 @@ fs::path outputDir() {
   return fromEnv(L"TARNWICK_E2E_OUT", fs::temp_directory_path());
 }
 
-App::App() {
+App::App(const std::wstring& suffix) {
   static std::atomic<int> counter{0};
   folder_ = fs::temp_directory_path() / (L"tarnwick-e2e-" + std::to_wstring(GetCurrentProcessId()) +
-                                         L"-" + std::to_wstring(counter++));
+                                         L"-" + std::to_wstring(counter++) + suffix);
   fs::remove_all(folder_);
   fs::create_directories(folder_);
 }
@@ -98,6 +98,27 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return true;
+}
+
+std::string readFile(const fs::path& file) {
+  const HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes(static_cast<size_t>(GetFileSize(in, nullptr)), '\0');
+  DWORD read = 0;
+  ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(in);
+  bytes.resize(read);
+  return bytes;
+}
+
+void writeFile(const fs::path& file, const std::string& bytes) {
+  const HANDLE out =
+      CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write a test file");
+  DWORD written = 0;
+  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(out);
 }
 
 std::wstring text(HWND window) {

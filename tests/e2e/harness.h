@@ -17,7 +17,8 @@ std::filesystem::path outputDir();
 
 class App {
  public:
-  App();  // a fresh empty folder, not yet started
+  // A fresh empty folder, its name ending in `suffix`; not yet started.
+  explicit App(const std::wstring& suffix = L"");
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -39,6 +40,9 @@ class App {
 HWND findWindowOf(DWORD pid, const wchar_t* className);
 bool waitFor(const std::function<bool()>& condition,
              std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+std::string readFile(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 std::wstring text(HWND window);
 std::wstring className(HWND window);

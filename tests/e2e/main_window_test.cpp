@@ -59,7 +59,11 @@ HWND control(HWND main, int id, int container) {
 
 class MainWindow : public ::testing::Test {
  protected:
-  void SetUp() override { app.start(); }
+  // An empty settings file applies nothing, so the controls keep their design-time state.
+  void SetUp() override {
+    e2e::writeFile(app.folder() / L"Settings.qkv", "");
+    app.start();
+  }
   e2e::App app;
 };
 

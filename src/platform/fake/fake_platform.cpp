@@ -11,4 +11,71 @@ void FakePlatform::doEvents() {
   if (onPump) onPump();
 }
 
+bool FakePlatform::fails(const std::string& op, const std::string& path) {
+  fileCalls.push_back(op + " " + path);
+  return failing && failing(op, path);
+}
+
+bool FakePlatform::findOrdinaryFile(const std::string& path) {
+  if (fails("findOrdinaryFile", path)) return false;
+  const auto it = files.find(path);
+  return it != files.end() && !(it->second.attributes & (kHidden | kSystem));
+}
+
+std::optional<uint32_t> FakePlatform::fileAttributes(const std::string& path) {
+  if (fails("fileAttributes", path)) return std::nullopt;
+  const auto it = files.find(path);
+  if (it == files.end()) return std::nullopt;
+  return it->second.attributes;
+}
+
+bool FakePlatform::setFileAttributes(const std::string& path, uint32_t attributes) {
+  if (fails("setFileAttributes", path)) return false;
+  const auto it = files.find(path);
+  if (it == files.end()) return false;
+  it->second.attributes = attributes;
+  return true;
+}
+
+bool FakePlatform::deleteFile(const std::string& path) {
+  if (fails("deleteFile", path)) return false;
+  const auto it = files.find(path);
+  if (it == files.end() || (it->second.attributes & kReadOnly)) return false;
+  files.erase(it);
+  return true;
+}
+
+bool FakePlatform::writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) {
+  if (fails("writeNewFile", path)) {
+    // A write that breaks off part-way, as on a full disk, leaves a partial file behind.
+    if (!files.count(path)) files[path] = File{bytes.substr(0, bytes.size() / 2), kNormal};
+    return false;
+  }
+  const auto it = files.find(path);
+  if (it != files.end() && (mustBeNew || (it->second.attributes & (kReadOnly | kHidden | kSystem))))
+    return false;
+  files[path] = File{bytes, kNormal};
+  return true;
+}
+
+std::optional<std::string> FakePlatform::readWholeFile(const std::string& path) {
+  if (fails("readWholeFile", path)) return std::nullopt;
+  const auto it = files.find(path);
+  if (it == files.end()) return std::nullopt;
+  return it->second.bytes;
+}
+
+bool FakePlatform::moveFile(const std::string& from, const std::string& to, bool replace) {
+  if (fails("moveFile", from + " -> " + to)) return false;
+  const auto source = files.find(from);
+  if (source == files.end()) return false;
+  if (const auto target = files.find(to); target != files.end()) {
+    if (!replace || (target->second.attributes & kReadOnly)) return false;
+  }
+  File moved = source->second;
+  files.erase(source);
+  files[to] = moved;
+  return true;
+}
+
 }  // namespace tarnwick

@@ -4,6 +4,10 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -29,6 +33,34 @@ class FakePlatform final : public Platform {
   std::function<void()> onPump;
   void post(std::function<void()> event) { pending.push_back(std::move(event)); }
   void doEvents() override;
+
+  // Files: a map of path to content and attributes, with Windows' refusals (a read-only file
+  // cannot be overwritten, replaced or deleted; a hidden or system one cannot be overwritten).
+  struct File {
+    std::string bytes;
+    uint32_t attributes = kNormal;
+  };
+  static constexpr uint32_t kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4;
+  std::string folder = "C:\\Program Files\\Tarnwick";
+  std::map<std::string, File> files;
+  // Return true to make that call fail; `op` is the function's name.
+  std::function<bool(const std::string& op, const std::string& path)> failing;
+  std::vector<std::string> fileCalls;  // "op path", in order
+
+  std::string exeFolder() override { return folder; }
+  bool findOrdinaryFile(const std::string& path) override;
+  std::optional<uint32_t> fileAttributes(const std::string& path) override;
+  bool setFileAttributes(const std::string& path, uint32_t attributes) override;
+  bool deleteFile(const std::string& path) override;
+  bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override;
+  std::optional<std::string> readWholeFile(const std::string& path) override;
+  bool moveFile(const std::string& from, const std::string& to, bool replace) override;
+  // The fake's code page maps bytes to themselves.
+  std::string ansiToUtf8(const std::string& ansi) override { return ansi; }
+  std::string utf8ToAnsi(const std::string& utf8) override { return utf8; }
+
+ private:
+  bool fails(const std::string& op, const std::string& path);
 };
 
 }  // namespace tarnwick

@@ -458,9 +458,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       applyDpi(HIWORD(wParam));
       return 0;
     }
-    case WM_CLOSE:
-      DestroyWindow(hwnd_);
+    case WM_CLOSE: {
+      int16_t cancel = 0;
+      callCore([&] { core_.Form_Unload(cancel); });
+      if (!cancel) DestroyWindow(hwnd_);
       return 0;
+    }
     case WM_DESTROY:
       for (const auto& [id, timer] : timers_) KillTimer(hwnd_, id);
       PostQuitMessage(0);

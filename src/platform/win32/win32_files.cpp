@@ -1,0 +1,128 @@
+// The file services, on the wide API so that any folder name works.
+#include <vector>
+
+#include "platform/win32/scoped.h"
+#include "platform/win32/text.h"
+#include "platform/win32/win32_platform.h"
+
+namespace tarnwick::win32 {
+
+namespace {
+
+struct FindCloser {
+  void operator()(HANDLE find) const noexcept {
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  }
+};
+
+std::wstring convert(const std::string& bytes, UINT from) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(from, 0, bytes.data(), size, nullptr, 0);
+  std::wstring out(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(from, 0, bytes.data(), size, out.data(), length);
+  return out;
+}
+
+std::string convert(const std::wstring& text, UINT to) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(to, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(to, 0, text.data(), size, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+std::string Win32Platform::exeFolder() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      std::wstring path(buffer.data(), n);
+      const size_t slash = path.find_last_of(L"\\/");
+      if (slash == std::wstring::npos) return {};
+      // A root keeps its separator ("C:\"), as the system reports it.
+      path.resize(slash == 2 && path[1] == L':' ? slash + 1 : slash);
+      return narrow(path);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool Win32Platform::findOrdinaryFile(const std::string& path) {
+  WIN32_FIND_DATAW data;
+  const std::unique_ptr<void, FindCloser> find(FindFirstFileW(widen(path).c_str(), &data));
+  if (find.get() == INVALID_HANDLE_VALUE) return false;
+  return !(data.dwFileAttributes &
+           (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+std::optional<uint32_t> Win32Platform::fileAttributes(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
+}
+
+bool Win32Platform::setFileAttributes(const std::string& path, uint32_t attributes) {
+  return SetFileAttributesW(widen(path).c_str(), attributes);
+}
+
+bool Win32Platform::deleteFile(const std::string& path) {
+  return DeleteFileW(widen(path).c_str());
+}
+
+bool Win32Platform::writeNewFile(const std::string& path, const std::string& bytes,
+                                 bool mustBeNew) {
+  const Handle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
+      return false;
+    done += written;
+  }
+  // On disk before the rename that puts it in place.
+  return FlushFileBuffers(file.get());
+}
+
+std::optional<std::string> Win32Platform::readWholeFile(const std::string& path) {
+  const Handle file(CreateFileW(widen(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1LL << 30)) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    if (!ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+bool Win32Platform::moveFile(const std::string& from, const std::string& to, bool replace) {
+  return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                     MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
+}
+
+std::string Win32Platform::ansiToUtf8(const std::string& ansi) {
+  return convert(convert(ansi, CP_ACP), CP_UTF8);
+}
+
+std::string Win32Platform::utf8ToAnsi(const std::string& utf8) {
+  return convert(convert(utf8, CP_UTF8), CP_ACP);
+}
+
+}  // namespace tarnwick::win32
