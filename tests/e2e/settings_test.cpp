@@ -38,13 +38,16 @@ TEST(Settings, FirstStartWritesTheDefaultFileAndShowsTheDefaultChoices) {
 
 TEST(Settings, ANineLineFileSurvivesAStartAndAnExitByteForByte) {
   e2e::App app;
-  const std::string nine = "2\r\n1\r\n7\r\n0\r\n1\r\n0\r\n1\r\nkept\r\n ninth ";
+  // Line 2 holds a character outside ASCII, in the system's ANSI code page.
+  const std::string nine = "2\r\n1\r\n7\xe9\r\n0\r\n1\r\n0\r\n1\r\nkept\r\n ninth ";
+  wchar_t interval[8] = {};
+  MultiByteToWideChar(CP_ACP, 0, "7\xe9", 2, interval, 8);
   e2e::writeFile(app.folder() / L"Settings.qkv", nine);
   app.start();
   const HWND w = app.mainWindow();
   EXPECT_EQ(checkState(w, kIdPicture1, kIdRamLevel2), BST_CHECKED);
   EXPECT_EQ(checkState(w, 0, kIdAutoOptimize0), BST_CHECKED);
-  EXPECT_EQ(e2e::text(GetDlgItem(w, kIdInterval)), L"7");
+  EXPECT_EQ(e2e::text(GetDlgItem(w, kIdInterval)), interval);
   EXPECT_EQ(SendMessageW(GetDlgItem(w, kIdPercent), CB_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(checkState(w, kIdPicture2, kIdActive0), BST_CHECKED);
   EXPECT_EQ(checkState(w, kIdPicture3, kIdNonActive1), BST_CHECKED);
