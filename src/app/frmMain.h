@@ -14,6 +14,8 @@
 
 namespace tarnwick {
 
+inline constexpr const char* kAppTitle = "Tarnwick Demo";
+
 class frmMain {
  public:
   explicit frmMain(Platform& platform);
@@ -57,6 +59,13 @@ class frmMain {
 
   bool blnLoading = false;
 
+  // The optimiser's blocks, one slot more than blocks; empty outside a run.
+  std::vector<RamBlock> varRamBlocks;
+  // Percent of used memory an optimisation claims on top of the free memory.
+  int16_t intRamLevel = 0;
+  // Free share of total memory below which an optimisation starts by itself.
+  float sngFreeLimit = 0.0f;
+
   // Start-up and shutdown. Cancel non-zero keeps the window open.
   void Form_Load();
   void Form_Unload(int16_t& Cancel);
@@ -77,6 +86,22 @@ class frmMain {
   void TimerCode();
   void tmrGlobalTimer_Timer();
 
+  // Optimisation.
+  void cmdOptimizeNow_Click();
+  void mnuPopupOptimize_Click();
+  void optRAMLevel_Click(int16_t Index);
+
+  // Automatic optimisation: the free-memory trigger and the interval scheduler.
+  void cbbPercent_Click();
+  void chkAutoOptimize_Click(int16_t Index);
+  void tmrTimer_Timer();
+  void txtTime_Change();
+  void txtSeconds_Change();
+  void txtMinutes_Change();
+  void txtInterval_Change();
+  void UpDown_UpClick();
+  void UpDown_DownClick();
+
   // Process priorities.
   void WatchForegroundWindow();
 
@@ -85,6 +110,8 @@ class frmMain {
 
  private:
   void RefreshStatus();
+  void OptimizeRam(const int16_t& count);
+  void TestFreeMemory();
 
   Platform& platform_;
 };

@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 #include "base/runtime.h"
+#include "memory/modOptimize.h"
 
 namespace tarnwick {
 
@@ -32,7 +33,17 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Unload(int16_t& Cancel) {
-  Cancel = 0;
+  if (modOptimize::blnOptimizing) {
+    skipOnErrorSteps(
+        [&] {
+          platform_.messageBox(
+              "Optimization in progress. Please wait for optimization\r\n"
+              "to finish before exiting Tarnwick Demo.",
+              kAppTitle, MessageBoxApi::kInformation);
+        },
+        [&] { Cancel = 1; });
+    return;
+  }
   skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
                    [&] {
                      SaveSettingsToFile(strPath, strFileName, lstSettings);

@@ -15,4 +15,12 @@ inline bool blnOptimizing = false;
 // that cannot be computed stays 0.
 std::array<int32_t, 2> GetMemoryStatus(MemoryApi& memory);
 
+// Free megabytes plus `level` percent of the used ones, rounded half to even; 0 if it fails.
+int32_t CalculateOptimizeAmount(const int32_t& used, const int32_t& free, const int16_t& level);
+
+// A new block: 1,000,000 blanks as 16-bit characters, every page written.
+RamBlock NewRamBlock();
+inline constexpr size_t kBlockChars = 1000000;
+inline constexpr uint64_t kBlockBytes = kBlockChars * sizeof(char16_t);
+
 }  // namespace tarnwick::modOptimize

@@ -38,7 +38,8 @@ void frmMain::TimerCode() {
                      if (modOptimize::blnOptimizing) return;
                      lblTotalRam.setCaption(text[0] + " MB");
                      lblFreeRam.setCaption(text[1] + " MB");
-                   });
+                   },
+                   [&] { TestFreeMemory(); });
 }
 
 void frmMain::RefreshStatus() {

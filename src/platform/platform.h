@@ -15,9 +15,14 @@ struct MemoryStatus {
   uint64_t availPageFile = 0;  // commit headroom
 };
 
+// One block of claimed memory: 1,000,000 blanks as 16-bit characters, every page written.
+using RamBlock = std::u16string;
+
 class MemoryApi {
  public:
   virtual MemoryStatus globalMemoryStatus() = 0;
+  // Claims and fills one block; throws std::bad_alloc when it cannot.
+  virtual RamBlock claimBlock() = 0;
 
  protected:
   ~MemoryApi() = default;
@@ -70,7 +75,21 @@ class FileApi {
   ~FileApi() = default;
 };
 
-class Platform : public MemoryApi, public ClockApi, public PumpApi, public FileApi {
+class MessageBoxApi {
+ public:
+  enum Icon : uint32_t { kNoIcon = 0, kInformation = 0x40 };  // MB_ICONINFORMATION
+  // A modal box with an OK button, owned by the main window.
+  virtual void messageBox(const std::string& text, const std::string& title, Icon icon) = 0;
+
+ protected:
+  ~MessageBoxApi() = default;
+};
+
+class Platform : public MemoryApi,
+                 public ClockApi,
+                 public PumpApi,
+                 public FileApi,
+                 public MessageBoxApi {
  public:
   virtual ~Platform() = default;
 };

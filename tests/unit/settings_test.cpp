@@ -171,6 +171,7 @@ class ApplyTest : public SettingsTest {
   Choices apply(std::vector<std::string> lines) {
     frmMain fresh(os);
     for (auto& line : lines) fresh.lstSettings.addItem(line);
+    fresh.blnLoading = true;  // as at start-up
     try {
       fresh.ApplySettings();
     } catch (const std::exception&) {
@@ -239,7 +240,7 @@ TEST_F(SettingsTest, ClosingSavesTheStoreAfterStoppingBothTimers) {
   os.onPump = [&] {
     timersRunningAtSave = form.tmrTimer.enabled() || form.tmrGlobalTimer.enabled();
   };
-  int16_t cancel = -1;
+  int16_t cancel = 0;
   form.Form_Unload(cancel);
   EXPECT_EQ(cancel, 0);
   EXPECT_FALSE(timersRunningAtSave);

@@ -1,6 +1,14 @@
 #include "platform/fake/fake_platform.h"
 
+#include <new>
+
 namespace tarnwick {
+
+RamBlock FakePlatform::claimBlock() {
+  const int claim = claims++;
+  if (claimFails && claimFails(claim)) throw std::bad_alloc();
+  return RamBlock(blockChars, u' ');
+}
 
 void FakePlatform::doEvents() {
   ++pumps;

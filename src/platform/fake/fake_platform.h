@@ -20,7 +20,23 @@ class FakePlatform final : public Platform {
   int memoryCalls = 0;
   MemoryStatus globalMemoryStatus() override {
     ++memoryCalls;
+    if (onMemoryStatus) onMemoryStatus();
     return memory;
+  }
+  std::function<void()> onMemoryStatus;  // runs before each answer, to let memory wander
+
+  // Blocks are real but small unless a test asks for full-size ones.
+  size_t blockChars = 16;
+  int claims = 0;
+  std::function<bool(int claim)> claimFails;
+  RamBlock claimBlock() override;
+
+  // Message boxes shown, as "title|text|icon"; the fake box returns at once.
+  std::vector<std::string> messageBoxes;
+  std::function<void()> onMessageBox;  // runs while the box is up
+  void messageBox(const std::string& text, const std::string& title, Icon icon) override {
+    messageBoxes.push_back(title + "|" + text + "|" + std::to_string(icon));
+    if (onMessageBox) onMessageBox();
   }
 
   // Time of day

@@ -1,5 +1,8 @@
 #include "platform/win32/win32_platform.h"
 
+#include "memory/modOptimize.h"
+#include "platform/win32/text.h"
+
 namespace tarnwick::win32 {
 
 MemoryStatus Win32Platform::globalMemoryStatus() {
@@ -8,6 +11,14 @@ MemoryStatus Win32Platform::globalMemoryStatus() {
   status.dwLength = sizeof status;
   if (!GlobalMemoryStatusEx(&status)) return {};
   return {status.ullTotalPhys, status.ullAvailPhys, status.ullAvailPageFile};
+}
+
+RamBlock Win32Platform::claimBlock() {
+  return modOptimize::NewRamBlock();
+}
+
+void Win32Platform::messageBox(const std::string& text, const std::string& title, Icon icon) {
+  MessageBoxW(dialog_, widen(text).c_str(), widen(title).c_str(), MB_OK | icon);
 }
 
 TimeOfDay Win32Platform::localTime() {

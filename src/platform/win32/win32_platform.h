@@ -10,6 +10,7 @@ namespace tarnwick::win32 {
 class Win32Platform final : public Platform {
  public:
   MemoryStatus globalMemoryStatus() override;
+  RamBlock claimBlock() override;
   TimeOfDay localTime() override;
   void doEvents() override;
 
@@ -23,6 +24,8 @@ class Win32Platform final : public Platform {
   bool moveFile(const std::string& from, const std::string& to, bool replace) override;
   std::string ansiToUtf8(const std::string& ansi) override;
   std::string utf8ToAnsi(const std::string& utf8) override;
+
+  void messageBox(const std::string& text, const std::string& title, Icon icon) override;
 
   // The window whose keyboard navigation the pump handles (Tab between controls).
   void setDialogWindow(HWND window) { dialog_ = window; }

@@ -1,0 +1,29 @@
+#include "app/frmMain.h"
+#include "base/runtime.h"
+
+namespace tarnwick {
+
+void frmMain::TestFreeMemory() {
+  if (chkAutoOptimize[1].value() != 1 || lngTotalRam == 0) return;
+  const auto ratio = static_cast<float>(static_cast<double>(lngFreeRam) / lngTotalRam);
+  // Strictly below: a share equal to the threshold in single precision does not fire.
+  if (ratio < sngFreeLimit) {
+    skipOnErrorSteps([&] { cmdOptimizeNow_Click(); }, [&] { platform_.doEvents(); });
+  }
+}
+
+void frmMain::cbbPercent_Click() {
+  if (blnLoading) return;
+  static constexpr float kLimits[] = {0.1f, 0.2f, 0.3f};
+  const int index = cbbPercent.listIndex();
+  if (index >= 0 && index <= 2) sngFreeLimit = kLimits[index];
+  SetSettingsLine(4, numberText(index));
+}
+
+void frmMain::chkAutoOptimize_Click(int16_t Index) {
+  if (blnLoading) return;
+  if (Index == 0) SetSettingsLine(1, chkAutoOptimize[0].value() != 0 ? "1" : "0");
+  if (Index == 1) SetSettingsLine(3, chkAutoOptimize[1].value() == 1 ? "1" : "0");
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,37 @@
+#include <algorithm>
+
+#include "app/frmMain.h"
+#include "base/runtime.h"
+#include "memory/modOptimize.h"
+
+namespace tarnwick {
+
+int32_t modOptimize::CalculateOptimizeAmount(const int32_t& used, const int32_t& free,
+                                             const int16_t& level) {
+  int32_t amount = 0;
+  skipOnError([&] { amount = roundToInt32(level * 0.01 * used + free); });
+  return amount;
+}
+
+void frmMain::cmdOptimizeNow_Click() {
+  if (modOptimize::blnOptimizing) return;
+  const int32_t amount = modOptimize::CalculateOptimizeAmount(lngUsedRam, lngFreeRam, intRamLevel);
+  // More than 32,767 blocks do not fit the count; a large machine gets the most there is.
+  const int16_t count = toInt16(std::min<int32_t>(amount, INT16_MAX));
+  OptimizeRam(count);
+}
+
+void frmMain::mnuPopupOptimize_Click() {
+  cmdOptimizeNow_Click();
+  platform_.doEvents();
+}
+
+void frmMain::optRAMLevel_Click(int16_t Index) {
+  if (blnLoading) return;
+  static constexpr int16_t kLevels[] = {10, 15, 20};
+  if (Index >= 0 && Index <= 2) intRamLevel = kLevels[Index];
+  SetSettingsLine(0, numberText(Index));
+  platform_.doEvents();
+}
+
+}  // namespace tarnwick

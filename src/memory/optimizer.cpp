@@ -1,0 +1,63 @@
+#include <algorithm>
+
+#include "app/frmMain.h"
+#include "base/runtime.h"
+#include "memory/modOptimize.h"
+
+namespace tarnwick {
+
+namespace modOptimize {
+
+RamBlock NewRamBlock() {
+  // Filled on construction, so every page is written and the system must back it.
+  return RamBlock(kBlockChars, u' ');
+}
+
+}  // namespace modOptimize
+
+namespace {
+
+// Claiming until allocation fails would use up the commit limit and make other programs'
+// allocations fail (or, without one, wake the kernel's out-of-memory killer). So a block is
+// claimed only while one block plus a reserve stays available: 256 MB or 5 % of physical
+// memory, whichever is larger.
+bool roomForBlock(MemoryApi& memory) {
+  const MemoryStatus status = memory.globalMemoryStatus();
+  const uint64_t reserve = std::max<uint64_t>(256ull << 20, status.totalPhys / 20);
+  return status.availPageFile >= modOptimize::kBlockBytes + reserve;
+}
+
+}  // namespace
+
+void frmMain::OptimizeRam(const int16_t& count) {
+  using modOptimize::blnOptimizing;
+  if (blnOptimizing || count == 0) return;
+
+  const auto windowNormal = [this] { return form.windowState() == forms::WindowState::Normal; };
+  skipOnErrorSteps([&] { blnOptimizing = true; },
+                   [&] {
+                     if (count < 0) throw RuntimeError("Subscript out of range");
+                     varRamBlocks.assign(static_cast<size_t>(count) + 1, RamBlock());
+                   },
+                   [&] {
+                     if (windowNormal()) intRefreshTicks = 5;
+                   },
+                   [&] { platform_.doEvents(); }, [&] { prgProgress.setMax(count); },
+                   [&] {
+                     for (int16_t i = 0; i < count; ++i) {
+                       // A block that cannot be made leaves its slot empty; the run goes on.
+                       skipOnErrorSteps(
+                           [&] {
+                             if (!roomForBlock(platform_)) throw std::bad_alloc();
+                             varRamBlocks.at(static_cast<size_t>(i)) = platform_.claimBlock();
+                           },
+                           [&] { prgProgress.setValue(prgProgress.value() + 1.0f); },
+                           [&] { platform_.doEvents(); });
+                     }
+                   },
+                   [&] { intRefreshTicks = windowNormal() ? 10 : 60; },
+                   [&] { std::vector<RamBlock>().swap(varRamBlocks); },
+                   [&] { prgProgress.setValue(0); }, [&] { blnOptimizing = false; });
+}
+
+}  // namespace tarnwick
