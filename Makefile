@@ -1,7 +1,8 @@
 # make run   build Tarnwick.exe and start it (under Wine on Linux)
 # make test  unit tests natively, end-to-end tests of the real exe under Wine
 # make exe   build Tarnwick.exe only
-.PHONY: all deps native exe unit e2e test run clean
+# make bench benchmarks, as ratios measured side by side in one run
+.PHONY: all deps native exe unit e2e test run bench clean
 
 ifeq ($(OS),Windows_NT)
 WIN_PRESET := windows
@@ -31,6 +32,9 @@ e2e: exe
 	scripts/run-e2e
 
 test: unit e2e
+
+bench: native
+	build/native/optimizer_bench
 
 run: exe
 ifeq ($(OS),Windows_NT)

@@ -56,6 +56,24 @@ void App::start() {
   });
 }
 
+HWND App::control(int id) const {
+  if (const HWND direct = GetDlgItem(window_, id)) return direct;
+  for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (const HWND inner = GetDlgItem(child, id)) return inner;
+  return nullptr;
+}
+
+void SmallMachine::set(unsigned totalMb, unsigned freeMb) {
+  const fs::path file = fromEnv(L"TARNWICK_MEMINFO", L"");
+  if (file.empty()) throw std::runtime_error("TARNWICK_MEMINFO is not set");
+  const auto kb = [](unsigned mb) { return std::to_string(mb * 1024ull); };
+  writeFile(file, "MemTotal:       " + kb(totalMb) + " kB\nMemFree:        " + kb(freeMb) +
+                      " kB\nMemAvailable:   " + kb(freeMb) +
+                      " kB\nBuffers:               0 kB\nCached:                0 kB\n"
+                      "SwapCached:            0 kB\nSwapTotal:             0 kB\n"
+                      "SwapFree:              0 kB\n");
+}
+
 bool App::running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }

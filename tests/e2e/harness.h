@@ -15,6 +15,16 @@ namespace e2e {
 std::filesystem::path exePath();
 std::filesystem::path outputDir();
 
+// The memory the small machine reports, for one scope; back to 2048 MB / 1024 MB afterwards.
+class SmallMachine {
+ public:
+  SmallMachine(unsigned totalMb, unsigned freeMb) { set(totalMb, freeMb); }
+  ~SmallMachine() { set(2048, 1024); }
+  SmallMachine(const SmallMachine&) = delete;
+  SmallMachine& operator=(const SmallMachine&) = delete;
+  static void set(unsigned totalMb, unsigned freeMb);
+};
+
 class App {
  public:
   // A fresh empty folder, its name ending in `suffix`; not yet started.
@@ -26,6 +36,7 @@ class App {
   const std::filesystem::path& folder() const { return folder_; }
   void start();
   HWND mainWindow() const { return window_; }
+  HWND control(int id) const;  // a control of the main window, in a container or not
   DWORD pid() const { return process_.dwProcessId; }
   bool running() const;
   // Asks the window to close and waits for the process to end; false if it had to be killed.

@@ -2,20 +2,25 @@
 
 #include <new>
 
+#include "memory/modOptimize.h"
+
 namespace tarnwick {
 
 RamBlock FakePlatform::claimBlock() {
   const int claim = claims++;
   if (claimFails && claimFails(claim)) throw std::bad_alloc();
-  return RamBlock(blockChars, u' ');
+  return blockChars == modOptimize::kBlockChars ? modOptimize::NewRamBlock()
+                                                : RamBlock(blockChars, u' ');
 }
 
 void FakePlatform::doEvents() {
   ++pumps;
   // Events posted by the events run now wait for the next pump, as new messages would.
-  auto batch = std::move(pending);
-  pending.clear();
-  for (auto& event : batch) event();
+  if (!pending.empty()) {
+    auto batch = std::move(pending);
+    pending.clear();
+    for (auto& event : batch) event();
+  }
   if (onPump) onPump();
 }
 
