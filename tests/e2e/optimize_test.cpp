@@ -77,3 +77,30 @@ TEST(Optimize, TheFreeMemoryTriggerFiresBelowItsShare) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Interval, IsSteppedTypedAndSaved) {
+  e2e::App app;
+  app.start();
+  const HWND interval = app.control(kIdInterval);
+  const HWND upDown = app.control(kIdUpDown);
+  RECT r;
+  GetClientRect(upDown, &r);
+  const auto press = [&](int y) {
+    PostMessageW(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, y));
+    PostMessageW(upDown, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, y));
+  };
+  press(2);  // the up arrow
+  EXPECT_TRUE(e2e::waitFor([&] { return e2e::text(interval) == L"21"; })) << e2e::text(interval);
+  press(r.bottom - 2);  // the down arrow, twice
+  press(r.bottom - 2);
+  EXPECT_TRUE(e2e::waitFor([&] { return e2e::text(interval) == L"19"; })) << e2e::text(interval);
+
+  SendMessageW(interval, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"45"));
+  EXPECT_EQ(SendMessageW(interval, EM_GETLIMITTEXT, 0, 0), 5);
+  EXPECT_TRUE(app.close());
+  EXPECT_EQ(e2e::readFile(app.folder() / L"Settings.qkv"), "1\r\n0\r\n45\r\n1\r\n2\r\n1\r\n0");
+}
+
+}  // namespace
