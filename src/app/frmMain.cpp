@@ -16,6 +16,8 @@ frmMain::frmMain(Platform& platform) : platform_(platform) {
   txtInterval.Change = [this] { txtInterval_Change(); };
   UpDown.UpClick = [this] { UpDown_UpClick(); };
   UpDown.DownClick = [this] { UpDown_DownClick(); };
+  optActive.Click = [this](int16_t index) { optActive_Click(index); };
+  optNonActive.Click = [this](int16_t index) { optNonActive_Click(index); };
 }
 
 }  // namespace tarnwick

@@ -66,6 +66,11 @@ class frmMain {
   // Free share of total memory below which an optimisation starts by itself.
   float sngFreeLimit = 0.0f;
 
+  // Priority classes for the foreground application and for every other process.
+  uint32_t lngActivePriority = 0, lngNonActivePriority = 0;
+  // The foreground window at the last check; -1 makes the next check act.
+  OsHandle lngLastForeground = 0;
+
   // Start-up and shutdown. Cancel non-zero keeps the window open.
   void Form_Load();
   void Form_Unload(int16_t& Cancel);
@@ -103,7 +108,11 @@ class frmMain {
   void UpDown_DownClick();
 
   // Process priorities.
+  void ListProcesses(const bool& blnListOnly);
   void WatchForegroundWindow();
+  void BoostForegroundProcess(const OsHandle& window);
+  void optActive_Click(int16_t Index);
+  void optNonActive_Click(int16_t Index);
 
   // The visible controls in creation order, containers before their contents.
   std::vector<Placement> layout();

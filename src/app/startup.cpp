@@ -26,6 +26,14 @@ void frmMain::Form_Load() {
                      blnWatchOn = true;
                    },
                    [&] {
+                     modOptimize::SetListTabStops(platform_, lstProcessList);
+                     platform_.doEvents();
+                   },
+                   [&] {
+                     ListProcesses(true);
+                     platform_.doEvents();
+                   },
+                   [&] {
                      TimerCode();
                      platform_.doEvents();
                    },

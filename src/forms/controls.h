@@ -107,6 +107,8 @@ class ListBox {
  public:
   enum class Op { Cleared, Added, Replaced };
 
+  intptr_t hWnd = 0;  // the real list's window, once the shell has made one
+
   int listCount() const { return static_cast<int>(items_.size()); }
   const std::string& item(int index) const;
   const std::vector<std::string>& items() const { return items_; }
@@ -163,6 +165,8 @@ enum class WindowState : int16_t { Normal = 0, Minimized = 1 };
 // The window itself: state, visibility and position in twips. Changing the state raises Resize.
 class Form {
  public:
+  intptr_t hWnd = 0;  // the real window, once the shell has made one
+
   WindowState windowState() const { return state_; }
   void setWindowState(WindowState state);
   bool visible() const { return visible_; }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "forms/controls.h"
 #include "platform/platform.h"
 
 namespace tarnwick::modOptimize {
@@ -22,5 +23,14 @@ int32_t CalculateOptimizeAmount(const int32_t& used, const int32_t& free, const 
 RamBlock NewRamBlock();
 inline constexpr size_t kBlockChars = 1000000;
 inline constexpr uint64_t kBlockBytes = kBlockChars * sizeof(char16_t);
+
+// 1 for the 95/98/Me family, 2 for the NT family, anything else for other platforms.
+uint32_t GetPlatformId(ProcessApi& processes);
+
+// `s` without its last character; an empty text is an error.
+std::string TrimLastChar(const std::string& s);
+
+// Two tab stops, 0 and 270 dialog units: where a process list row's class column begins.
+void SetListTabStops(WindowApi& windows, forms::ListBox& lst);
 
 }  // namespace tarnwick::modOptimize

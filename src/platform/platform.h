@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnwick {
 
@@ -75,6 +76,57 @@ class FileApi {
   ~FileApi() = default;
 };
 
+// Process and window handles as the system hands them out; 0 is no handle.
+using OsHandle = intptr_t;
+
+// The Tool Help record of one process; szExeFile is the 260-character field, zero-padded.
+struct ProcessEntry {
+  uint32_t dwSize = 0;
+  std::string szExeFile;
+};
+
+class ProcessApi {
+ public:
+  // dwPlatformId of GetVersionEx: 1 for the 95/98/Me family, 2 for the NT family.
+  virtual uint32_t getVersionPlatformId() = 0;
+
+  // Tool Help. A snapshot that cannot be taken is 0.
+  virtual OsHandle createToolhelp32Snapshot(uint32_t flags, uint32_t processId) = 0;
+  virtual bool process32First(OsHandle snapshot, ProcessEntry& entry) = 0;
+  virtual bool process32Next(OsHandle snapshot, ProcessEntry& entry) = 0;
+
+  // Process status. `ids` has room for `cb` bytes; `needed` receives the bytes written.
+  virtual bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) = 0;
+  virtual bool enumProcessModules(OsHandle process, uintptr_t* modules, uint32_t cb,
+                                  uint32_t* needed) = 0;
+  // The first characters the call reports of the module's path, read with a buffer of
+  // `capacity` characters; empty when it reports none.
+  virtual std::string getModuleFileNameEx(OsHandle process, uintptr_t module,
+                                          uint32_t capacity) = 0;
+
+  virtual OsHandle openProcess(uint32_t access, bool inherit, uint32_t processId) = 0;
+  virtual uint32_t getPriorityClass(OsHandle process) = 0;
+  virtual bool setPriorityClass(OsHandle process, uint32_t priorityClass) = 0;
+  virtual bool closeHandle(OsHandle handle) = 0;
+
+  virtual OsHandle getForegroundWindow() = 0;
+  virtual uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) = 0;
+
+ protected:
+  ~ProcessApi() = default;
+};
+
+class WindowApi {
+ public:
+  // Stops (window) or resumes (0) drawing of a window, for a rebuild in one piece.
+  virtual bool lockWindowUpdate(OsHandle window) = 0;
+  // LB_SETTABSTOPS: tab stops of a list box, in dialog units.
+  virtual void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) = 0;
+
+ protected:
+  ~WindowApi() = default;
+};
+
 class MessageBoxApi {
  public:
   enum Icon : uint32_t { kNoIcon = 0, kInformation = 0x40 };  // MB_ICONINFORMATION
@@ -89,6 +141,8 @@ class Platform : public MemoryApi,
                  public ClockApi,
                  public PumpApi,
                  public FileApi,
+                 public ProcessApi,
+                 public WindowApi,
                  public MessageBoxApi {
  public:
   virtual ~Platform() = default;

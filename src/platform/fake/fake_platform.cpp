@@ -1,5 +1,6 @@
 #include "platform/fake/fake_platform.h"
 
+#include <algorithm>
 #include <new>
 
 #include "memory/modOptimize.h"
@@ -89,6 +90,101 @@ bool FakePlatform::moveFile(const std::string& from, const std::string& to, bool
   files.erase(source);
   files[to] = moved;
   return true;
+}
+
+FakePlatform::Process* FakePlatform::process(uint32_t pid) {
+  for (Process& p : processes)
+    if (p.pid == pid) return &p;
+  return nullptr;
+}
+
+OsHandle FakePlatform::createToolhelp32Snapshot(uint32_t flags, uint32_t) {
+  processCalls.push_back("snapshot " + std::to_string(flags));
+  if (snapshotFails) return 0;
+  const OsHandle handle = nextHandle_++;
+  openHandles[handle] = 0;
+  snapshots_[handle] = 0;
+  return handle;
+}
+
+bool FakePlatform::process32First(OsHandle snapshot, ProcessEntry& entry) {
+  if (!snapshots_.count(snapshot)) return false;
+  snapshots_[snapshot] = 0;
+  return process32Next(snapshot, entry);
+}
+
+bool FakePlatform::process32Next(OsHandle snapshot, ProcessEntry& entry) {
+  if (!snapshots_.count(snapshot) || entry.dwSize != 296) return false;
+  size_t& next = snapshots_[snapshot];
+  if (next >= processes.size()) return false;
+  const std::string& path = processes[next++].path;
+  std::string name = path.substr(path.find_last_of('\\') + 1).substr(0, 259);
+  name.resize(260, '\0');
+  entry.szExeFile = name;
+  return true;
+}
+
+bool FakePlatform::enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) {
+  enumSizes.push_back(cb);
+  const size_t fit = std::min<size_t>(cb / 4, processes.size());
+  for (size_t i = 0; i < fit; ++i) ids[i] = processes[i].pid;
+  *needed = static_cast<uint32_t>(fit * 4);
+  return true;
+}
+
+bool FakePlatform::enumProcessModules(OsHandle handle, uintptr_t* modules, uint32_t cb,
+                                      uint32_t* needed) {
+  const auto it = openHandles.find(handle);
+  Process* p = it == openHandles.end() ? nullptr : process(it->second);
+  if (!p || !p->canReadModules || cb < sizeof(uintptr_t)) return false;
+  modules[0] = 0x400000;
+  *needed = sizeof(uintptr_t);
+  return true;
+}
+
+std::string FakePlatform::getModuleFileNameEx(OsHandle handle, uintptr_t, uint32_t capacity) {
+  const auto it = openHandles.find(handle);
+  Process* p = it == openHandles.end() ? nullptr : process(it->second);
+  if (!p) return {};
+  return p->path.substr(0, capacity);
+}
+
+OsHandle FakePlatform::openProcess(uint32_t access, bool, uint32_t pid) {
+  processCalls.push_back("open " + std::to_string(pid) + " " + std::to_string(access));
+  Process* p = process(pid);
+  if (!p || (access == 0x200 ? !p->canSetPriority : !p->canOpen)) return 0;
+  const OsHandle handle = nextHandle_++;
+  openHandles[handle] = pid;
+  return handle;
+}
+
+uint32_t FakePlatform::getPriorityClass(OsHandle handle) {
+  const auto it = openHandles.find(handle);
+  Process* p = it == openHandles.end() ? nullptr : process(it->second);
+  return p ? p->priorityClass : 0;
+}
+
+bool FakePlatform::setPriorityClass(OsHandle handle, uint32_t priorityClass) {
+  const auto it = openHandles.find(handle);
+  Process* p = it == openHandles.end() ? nullptr : process(it->second);
+  processCalls.push_back("set " + std::to_string(p ? p->pid : 0) + " " +
+                         std::to_string(priorityClass));
+  static constexpr uint32_t kValid[] = {0x40, 0x4000, 0x20, 0x8000, 0x80, 0x100};
+  if (!p || std::find(std::begin(kValid), std::end(kValid), priorityClass) == std::end(kValid))
+    return false;
+  p->priorityClass = priorityClass;
+  return true;
+}
+
+bool FakePlatform::closeHandle(OsHandle handle) {
+  snapshots_.erase(handle);
+  return openHandles.erase(handle) > 0;
+}
+
+void FakePlatform::setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) {
+  std::string call = "tabstops " + std::to_string(listBox);
+  for (int32_t stop : stops) call += " " + std::to_string(stop);
+  windowCalls.push_back(call);
 }
 
 }  // namespace tarnwick

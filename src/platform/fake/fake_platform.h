@@ -31,6 +31,51 @@ class FakePlatform final : public Platform {
   std::function<bool(int claim)> claimFails;
   RamBlock claimBlock() override;
 
+  // Processes. Handles are numbers from 1000 up; the fake checks every one is closed.
+  struct Process {
+    uint32_t pid;
+    std::string path;
+    uint32_t priorityClass = 0x20;
+    bool canOpen = true;  // with the listing rights 0x610
+    bool canReadModules = true;
+    bool canSetPriority = true;  // with PROCESS_SET_INFORMATION alone
+  };
+  uint32_t platformId = 2;
+  std::vector<Process> processes;
+  bool snapshotFails = false;
+  std::vector<uint32_t> enumSizes;        // cb of each EnumProcesses call
+  std::vector<std::string> processCalls;  // "open 12", "set 12 16384", "boost 12", ...
+  std::map<OsHandle, uint32_t> openHandles;
+  OsHandle foreground = 0;
+  std::map<OsHandle, uint32_t> windowOwners;
+  Process* process(uint32_t pid);
+
+  uint32_t getVersionPlatformId() override { return platformId; }
+  OsHandle createToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
+  bool process32First(OsHandle snapshot, ProcessEntry& entry) override;
+  bool process32Next(OsHandle snapshot, ProcessEntry& entry) override;
+  bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) override;
+  bool enumProcessModules(OsHandle process, uintptr_t* modules, uint32_t cb,
+                          uint32_t* needed) override;
+  std::string getModuleFileNameEx(OsHandle process, uintptr_t module, uint32_t capacity) override;
+  OsHandle openProcess(uint32_t access, bool inherit, uint32_t processId) override;
+  uint32_t getPriorityClass(OsHandle process) override;
+  bool setPriorityClass(OsHandle process, uint32_t priorityClass) override;
+  bool closeHandle(OsHandle handle) override;
+  OsHandle getForegroundWindow() override { return foreground; }
+  uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override {
+    *processId = windowOwners.count(window) ? windowOwners[window] : 0;
+    return *processId ? 1 : 0;
+  }
+
+  // Window services.
+  std::vector<std::string> windowCalls;
+  bool lockWindowUpdate(OsHandle window) override {
+    windowCalls.push_back("lock " + std::to_string(window));
+    return true;
+  }
+  void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) override;
+
   // Message boxes shown, as "title|text|icon"; the fake box returns at once.
   std::vector<std::string> messageBoxes;
   std::function<void()> onMessageBox;  // runs while the box is up
@@ -77,6 +122,8 @@ class FakePlatform final : public Platform {
 
  private:
   bool fails(const std::string& op, const std::string& path);
+  OsHandle nextHandle_ = 1000;
+  std::map<OsHandle, size_t> snapshots_;  // handle to the next process to report
 };
 
 }  // namespace tarnwick

@@ -83,6 +83,9 @@ bool MainWindow::create() {
   if (!hwnd_) return false;
 
   createChildren();
+  core_.form.hWnd = reinterpret_cast<intptr_t>(hwnd_);
+  if (Child* list = childById(kIdProcessList))
+    core_.lstProcessList.hWnd = reinterpret_cast<intptr_t>(list->hwnd);
   applyDpi(dpiOf(hwnd_));
   bindModels();
   return true;

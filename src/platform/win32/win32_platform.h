@@ -27,6 +27,24 @@ class Win32Platform final : public Platform {
 
   void messageBox(const std::string& text, const std::string& title, Icon icon) override;
 
+  uint32_t getVersionPlatformId() override;
+  OsHandle createToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
+  bool process32First(OsHandle snapshot, ProcessEntry& entry) override;
+  bool process32Next(OsHandle snapshot, ProcessEntry& entry) override;
+  bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) override;
+  bool enumProcessModules(OsHandle process, uintptr_t* modules, uint32_t cb,
+                          uint32_t* needed) override;
+  std::string getModuleFileNameEx(OsHandle process, uintptr_t module, uint32_t capacity) override;
+  OsHandle openProcess(uint32_t access, bool inherit, uint32_t processId) override;
+  uint32_t getPriorityClass(OsHandle process) override;
+  bool setPriorityClass(OsHandle process, uint32_t priorityClass) override;
+  bool closeHandle(OsHandle handle) override;
+  OsHandle getForegroundWindow() override;
+  uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override;
+
+  bool lockWindowUpdate(OsHandle window) override;
+  void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) override;
+
   // The window whose keyboard navigation the pump handles (Tab between controls).
   void setDialogWindow(HWND window) { dialog_ = window; }
   // The program's main loop; returns the exit code of WM_QUIT.
