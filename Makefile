@@ -33,8 +33,8 @@ e2e: exe
 
 test: unit e2e
 
-bench: native
-	build/native/optimizer_bench
+bench: native exe
+	scripts/run-bench
 
 run: exe
 ifeq ($(OS),Windows_NT)

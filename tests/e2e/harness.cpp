@@ -88,6 +88,40 @@ bool App::close(std::chrono::milliseconds timeout) {
   return false;
 }
 
+Helper::Helper() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --helper";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process_))
+    throw std::runtime_error("cannot start the helper");
+  waitFor([&] { return (window_ = findWindowOf(process_.dwProcessId, L"TarnwickE2EHelper")); });
+}
+
+Helper::~Helper() {
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0)
+    TerminateProcess(process_.hProcess, 1);
+  CloseHandle(process_.hProcess);
+  CloseHandle(process_.hThread);
+}
+
+DWORD priorityClassOf(DWORD pid) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!process) return 0;
+  const DWORD priority = GetPriorityClass(process);
+  CloseHandle(process);
+  return priority;
+}
+
+DWORD foregroundProcess() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(GetForegroundWindow(), &pid);
+  return pid;
+}
+
 HWND findWindowOf(DWORD pid, const wchar_t* cls) {
   struct Search {
     DWORD pid;

@@ -48,6 +48,26 @@ class App {
   HWND window_ = nullptr;
 };
 
+// The driver started again with --helper: a process with a window of its own.
+class Helper {
+ public:
+  Helper();
+  ~Helper();
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+  DWORD pid() const { return process_.dwProcessId; }
+  HWND window() const { return window_; }
+  void comeToFront() const { PostMessageW(window_, WM_APP, 0, 0); }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+// The priority class of a process, or 0 if it cannot be read.
+DWORD priorityClassOf(DWORD pid);
+DWORD foregroundProcess();
+
 HWND findWindowOf(DWORD pid, const wchar_t* className);
 bool waitFor(const std::function<bool()>& condition,
              std::chrono::milliseconds timeout = std::chrono::seconds(10));
