@@ -48,6 +48,12 @@ class frmMain {
   forms::Timer tmrTimer{987, true};
   forms::Timer tmrGlobalTimer{200, true};
 
+  // The tray icon's popup menu.
+  std::vector<forms::MenuItem> mnuPopup;
+  NotifyIconData nidTray;
+  // The window's position in twips at the last resize, never below zero.
+  double dblSavedLeft = 0, dblSavedTop = 0;
+
   // Memory figures of the last refresh, whole megabytes.
   int32_t lngTotalRam = 0, lngFreeRam = 0, lngUsedRam = 0;
 
@@ -74,6 +80,24 @@ class frmMain {
   // Start-up and shutdown. Cancel non-zero keeps the window open.
   void Form_Load();
   void Form_Unload(int16_t& Cancel);
+  // Windows is logging off or shutting down: keep the choices, whatever is running.
+  void SessionEnding();
+
+  // Chrome: dragging by the background, and the three hot spots. Button 1 is the left one.
+  void Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+  void lblCmdClose_Click();
+  void lblCmdMinimize_Click();
+  void lblAbout_Click();
+
+  // The tray icon and its menu.
+  void AddToSystemTray();
+  void RemoveFromSystemTray();
+  void RestoreWindow();
+  void Form_Resize();
+  // A mouse event over the tray icon; `Message` is the mouse message's number.
+  void nidTray_Callback(uint32_t Message);
+  void mnuPopupOpen_Click();
+  void mnuPopupExit_Click();
 
   // The settings store and its file beside the exe.
   static constexpr const char* strPath = "\\";
@@ -118,6 +142,8 @@ class frmMain {
   std::vector<Placement> layout();
 
  private:
+  void UnloadMe();
+  void ApplyWorkingChoices();
   void RefreshStatus();
   void OptimizeRam(const int16_t& count);
   void TestFreeMemory();

@@ -2,6 +2,7 @@
 // window from. Positions are twips, relative to the window or to the control's container.
 #pragma once
 
+#include <cstdint>
 #include <variant>
 
 #include "forms/controls.h"
@@ -38,7 +39,20 @@ enum ControlId : int {
   kIdNonActive1,
   kIdProcesses,
   kIdProcessList,
+
+  // The About box.
+  kIdAboutIcon = 200,
+  kIdAboutTitle,
+  kIdAboutVersion,
+  kIdAboutDescription,
+  kIdAboutSite,
+  kIdAboutNotice,
+  kIdAboutOK = 1,  // IDOK: Enter presses it
+  kIdAboutSysInfo = 207,
 };
+
+// The private message the tray icon's mouse events arrive in (WM_APP + 1).
+inline constexpr uint32_t kTrayCallbackMessage = 0x8001;
 
 inline constexpr int kMainWidthTwips = 6300;
 inline constexpr int kMainHeightTwips = 8025;
@@ -52,20 +66,27 @@ struct FontSpec {
   const char* face = "MS Sans Serif";
   int points = 8;
   bool bold = false;
+  bool underline = false;
 };
 
 // What a placed control shows; the alternative decides which real control the shell creates.
 struct HotSpot {
   forms::Label* model;
 };
+// A label with a caption that acts as a link: hand cursor, click.
+struct Link {
+  forms::Label* model;
+};
 struct Container {};
+struct ProgramIcon {};
 struct OptionButton {
   forms::OptionGroup* group;
   int index;
 };
 using ControlModel =
-    std::variant<HotSpot, forms::Label*, Container, OptionButton, forms::CheckBox*, forms::TextBox*,
-                 forms::UpDown*, forms::ComboBox*, forms::ProgressBar*, forms::ListBox*>;
+    std::variant<HotSpot, Link, forms::Label*, Container, ProgramIcon, OptionButton,
+                 forms::CheckBox*, forms::TextBox*, forms::UpDown*, forms::ComboBox*,
+                 forms::ProgressBar*, forms::ListBox*, forms::CommandButton*>;
 
 struct Placement {
   ControlId id;

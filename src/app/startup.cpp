@@ -1,43 +1,78 @@
+#include "app/choices.h"
 #include "app/frmMain.h"
 #include "base/runtime.h"
 #include "memory/modOptimize.h"
 
 namespace tarnwick {
 
+frmMain::frmMain(Platform& platform) : platform_(platform) {
+  tmrGlobalTimer.Tick = [this] { tmrGlobalTimer_Timer(); };
+  tmrTimer.Tick = [this] { tmrTimer_Timer(); };
+  form.Resize = [this] { Form_Resize(); };
+  lblAbout.Click = [this] { lblAbout_Click(); };
+  lblCmdMinimize.Click = [this] { lblCmdMinimize_Click(); };
+  lblCmdClose.Click = [this] { lblCmdClose_Click(); };
+  cmdOptimizeNow.Click = [this] { cmdOptimizeNow_Click(); };
+  optRAMLevel.Click = [this](int16_t index) { optRAMLevel_Click(index); };
+  cbbPercent.Click = [this] { cbbPercent_Click(); };
+  for (int16_t i = 0; i < 2; ++i) chkAutoOptimize[i].Click = [this, i] { chkAutoOptimize_Click(i); };
+  txtTime.Change = [this] { txtTime_Change(); };
+  txtSeconds.Change = [this] { txtSeconds_Change(); };
+  txtMinutes.Change = [this] { txtMinutes_Change(); };
+  txtInterval.Change = [this] { txtInterval_Change(); };
+  UpDown.UpClick = [this] { UpDown_UpClick(); };
+  UpDown.DownClick = [this] { UpDown_DownClick(); };
+  optActive.Click = [this](int16_t index) { optActive_Click(index); };
+  optNonActive.Click = [this](int16_t index) { optNonActive_Click(index); };
+  mnuPopup = {{"mnuPopupOpen", "Show Tarnwick", [this] { mnuPopupOpen_Click(); }},
+              {"mnuPopupOptimize", "Optimize Now", [this] { mnuPopupOptimize_Click(); }},
+              {"mnuPopupSep1", "-", nullptr},
+              {"mnuPopupExit", "Exit", [this] { mnuPopupExit_Click(); }}};
+}
+
 void frmMain::Form_Load() {
-  skipOnErrorSteps([&] { blnLoading = true; },
-                   [&] {
-                     CheckSettings();
-                     platform_.doEvents();
-                   },
-                   [&] {
-                     LoadFiles(strPath, strFileName, lstSettings);
-                     platform_.doEvents();
-                   },
-                   [&] {
-                     ApplySettings();
-                     platform_.doEvents();
-                   },
-                   [&] { prgProgress.setValue(0); }, [&] { tmrGlobalTimer.setEnabled(true); },
+  if (platform_.anotherInstanceRunning()) {
+    platform_.endProgram();
+    return;
+  }
+  const auto pumped = [this](auto step) {
+    return [this, step] {
+      step();
+      platform_.doEvents();
+    };
+  };
+  skipOnErrorSteps([&] { blnLoading = true; },  //
+                   pumped([&] { CheckSettings(); }),
+                   pumped([&] { LoadFiles(strPath, strFileName, lstSettings); }),
+                   pumped([&] { ApplySettings(); }),
+                   [&] { ApplyWorkingChoices(); },
+                   pumped([&] { AddToSystemTray(); }),
+                   [&] { prgProgress.setValue(0); },
+                   [&] { tmrGlobalTimer.setEnabled(true); },
                    [&] {
                      intRefreshTicks = 10;
                      blnRefreshOn = true;
                      intWatchTicks = 20;
                      blnWatchOn = true;
                    },
-                   [&] {
-                     modOptimize::SetListTabStops(platform_, lstProcessList);
-                     platform_.doEvents();
-                   },
-                   [&] {
-                     ListProcesses(true);
-                     platform_.doEvents();
-                   },
-                   [&] {
-                     TimerCode();
-                     platform_.doEvents();
-                   },
+                   pumped([&] { modOptimize::SetListTabStops(platform_, lstProcessList); }),
+                   pumped([&] { ListProcesses(true); }),
+                   pumped([&] { TimerCode(); }),
                    [&] { blnLoading = false; });
+}
+
+// The handlers that would set these find blnLoading set while the stored choices are put back,
+// so without this the choices shown would not be the ones in force: a trigger that can never
+// fire, a RAM level of 0, priority choices that change nothing until clicked again.
+void frmMain::ApplyWorkingChoices() {
+  skipOnErrorSteps(
+      [&] { intRamLevel = choices::kRamLevels[optRAMLevel.selected()]; },
+      [&] {
+        const int index = cbbPercent.listIndex();
+        if (index >= 0 && index <= 2) sngFreeLimit = choices::kFreeLimits[index];
+      },
+      [&] { lngActivePriority = choices::activeClass(optActive.selected()); },
+      [&] { lngNonActivePriority = choices::nonActiveClass(optNonActive.selected()); });
 }
 
 void frmMain::Form_Unload(int16_t& Cancel) {
@@ -52,11 +87,24 @@ void frmMain::Form_Unload(int16_t& Cancel) {
         [&] { Cancel = 1; });
     return;
   }
-  skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
+  skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); },
+                   [&] { tmrTimer.setEnabled(false); },
                    [&] {
                      SaveSettingsToFile(strPath, strFileName, lstSettings);
                      platform_.doEvents();
-                   });
+                   },
+                   [&] {
+                     RemoveFromSystemTray();
+                     platform_.doEvents();
+                   },
+                   [&] { platform_.endProgram(); });
+}
+
+void frmMain::SessionEnding() {
+  skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); },
+                   [&] { tmrTimer.setEnabled(false); },
+                   [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
+                   [&] { RemoveFromSystemTray(); });
 }
 
 }  // namespace tarnwick

@@ -1,3 +1,4 @@
+#include "app/choices.h"
 #include "app/frmMain.h"
 #include "base/runtime.h"
 
@@ -14,9 +15,8 @@ void frmMain::TestFreeMemory() {
 
 void frmMain::cbbPercent_Click() {
   if (blnLoading) return;
-  static constexpr float kLimits[] = {0.1f, 0.2f, 0.3f};
   const int index = cbbPercent.listIndex();
-  if (index >= 0 && index <= 2) sngFreeLimit = kLimits[index];
+  if (index >= 0 && index <= 2) sngFreeLimit = choices::kFreeLimits[index];
   SetSettingsLine(4, numberText(index));
 }
 

@@ -163,9 +163,25 @@ class UpDown {
 enum class WindowState : int16_t { Normal = 0, Minimized = 1 };
 
 // The window itself: state, visibility and position in twips. Changing the state raises Resize.
+// An item of a popup menu; the caption "-" is a separator line.
+struct MenuItem {
+  const char* name;
+  std::string caption;
+  std::function<void()> Click;
+};
+
 class Form {
  public:
-  intptr_t hWnd = 0;  // the real window, once the shell has made one
+  intptr_t hWnd = 0;   // the real window, once the shell has made one
+  intptr_t hIcon = 0;  // its icon
+  std::string caption;
+
+  // Unloading closes and destroys the real window.
+  bool unloaded() const { return unloaded_; }
+  void unload() {
+    unloaded_ = true;
+    if (view) view();
+  }
 
   WindowState windowState() const { return state_; }
   void setWindowState(WindowState state);
@@ -183,6 +199,7 @@ class Form {
  private:
   WindowState state_ = WindowState::Normal;
   bool visible_ = false;
+  bool unloaded_ = false;
   double left_ = 0, top_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "app/choices.h"
 #include "app/frmMain.h"
 #include "base/runtime.h"
 #include "memory/modOptimize.h"
@@ -28,8 +29,7 @@ void frmMain::mnuPopupOptimize_Click() {
 
 void frmMain::optRAMLevel_Click(int16_t Index) {
   if (blnLoading) return;
-  static constexpr int16_t kLevels[] = {10, 15, 20};
-  if (Index >= 0 && Index <= 2) intRamLevel = kLevels[Index];
+  if (Index >= 0 && Index <= 2) intRamLevel = choices::kRamLevels[Index];
   SetSettingsLine(0, numberText(Index));
   platform_.doEvents();
 }

@@ -116,15 +116,80 @@ class ProcessApi {
   ~ProcessApi() = default;
 };
 
+class frmAbout;
+
 class WindowApi {
  public:
   // Stops (window) or resumes (0) drawing of a window, for a rebuild in one piece.
   virtual bool lockWindowUpdate(OsHandle window) = 0;
   // LB_SETTABSTOPS: tab stops of a list box, in dialog units.
   virtual void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) = 0;
+  virtual bool releaseCapture() = 0;
+  virtual intptr_t sendMessage(OsHandle window, uint32_t message, uintptr_t wParam,
+                               intptr_t lParam) = 0;
+  virtual bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
+                            uint32_t flags) = 0;
+  // Brings the window forward with the keyboard focus.
+  virtual void activateWindow(OsHandle window) = 0;
+  // Opens a popup menu at the mouse position; "-" is a separator. The index of the item
+  // chosen, or -1.
+  virtual int popupMenu(OsHandle owner, const std::vector<std::string>& captions) = 0;
+  // Shows the About box modally over `owner`; returns when it has been unloaded.
+  virtual void showModal(frmAbout& dialog, OsHandle owner) = 0;
 
  protected:
   ~WindowApi() = default;
+};
+
+// The shell's notification-area icon record, as the program fills it.
+struct NotifyIconData {
+  OsHandle hWnd = 0;
+  uint32_t uID = 0;
+  uint32_t uFlags = 0;
+  uint32_t uCallbackMessage = 0;
+  OsHandle hIcon = 0;
+  std::string szTip;  // 64 characters: the text, a zero character, blanks
+};
+
+class ShellApi {
+ public:
+  static constexpr uint32_t kNimAdd = 0, kNimDelete = 2;
+  virtual bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) = 0;
+  virtual bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
+                            const std::string& parameters, const std::string& directory,
+                            int show) = 0;
+  // Starts a program as a new process with a normal, focused window, without waiting.
+  virtual bool startProgram(const std::string& path) = 0;
+
+  // Whether an earlier instance of this program is running (and from now on, this one too).
+  virtual bool anotherInstanceRunning() = 0;
+  // Ends the process at once; no further handler runs.
+  virtual void endProgram() = 0;
+
+  struct Version {
+    int major = 0, minor = 0, revision = 0;
+  };
+  // The program's version, from its own version resource.
+  virtual Version programVersion() = 0;
+
+ protected:
+  ~ShellApi() = default;
+};
+
+class RegistryApi {
+ public:
+  static constexpr uint32_t kRegSz = 1, kRegDword = 4;
+  static constexpr uint32_t kKeyRead = 0x20019;
+  // A key that cannot be opened is 0.
+  virtual OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) = 0;
+  // `data` receives up to `*size` characters of the value (a string as text, other types as
+  // their bytes) and `*size` the characters it holds, a string's terminating zero included.
+  virtual bool regQueryValueEx(OsHandle key, const std::string& valueName, uint32_t* type,
+                               std::string* data, uint32_t* size) = 0;
+  virtual bool regCloseKey(OsHandle key) = 0;
+
+ protected:
+  ~RegistryApi() = default;
 };
 
 class MessageBoxApi {
@@ -143,6 +208,8 @@ class Platform : public MemoryApi,
                  public FileApi,
                  public ProcessApi,
                  public WindowApi,
+                 public ShellApi,
+                 public RegistryApi,
                  public MessageBoxApi {
  public:
   virtual ~Platform() = default;

@@ -1,9 +1,9 @@
+#include "app/choices.h"
 #include "app/frmMain.h"
 
 namespace tarnwick {
 
 namespace {
-constexpr uint32_t kAboveNormal = 0x8000, kNormal = 0x20, kBelowNormal = 0x4000;
 constexpr uint32_t kSetInformation = 0x200;
 }  // namespace
 
@@ -28,7 +28,7 @@ void frmMain::BoostForegroundProcess(const OsHandle& window) {
 
 void frmMain::optActive_Click(int16_t Index) {
   if (blnLoading) return;
-  lngActivePriority = Index == 0 ? kAboveNormal : kNormal;
+  lngActivePriority = choices::activeClass(Index);
   lngLastForeground = -1;
   WatchForegroundWindow();
   SetSettingsLine(5, optActive.value(0) ? "0" : "1");
@@ -37,7 +37,7 @@ void frmMain::optActive_Click(int16_t Index) {
 
 void frmMain::optNonActive_Click(int16_t Index) {
   if (blnLoading) return;
-  lngNonActivePriority = Index == 0 ? kNormal : kBelowNormal;
+  lngNonActivePriority = choices::nonActiveClass(Index);
   lngLastForeground = -1;
   WatchForegroundWindow();
   SetSettingsLine(6, optNonActive.value(0) ? "0" : "1");

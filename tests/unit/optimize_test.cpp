@@ -182,13 +182,15 @@ TEST_F(OptimizeTest, EventsDuringARunAreServedButCannotStartAnother) {
 }
 
 TEST_F(OptimizeTest, ChoicesMadeWhileLoadingChangeNothing) {
+  ASSERT_EQ(form.intRamLevel, 15);  // from the restored "Moderate"
+  ASSERT_FLOAT_EQ(form.sngFreeLimit, 0.3f);
   form.blnLoading = true;
   form.optRAMLevel.select(0);
   form.cbbPercent.setListIndex(0);
   form.chkAutoOptimize[0].setValue(1);
   form.txtInterval.setText("9");
-  EXPECT_EQ(form.intRamLevel, 0);
-  EXPECT_EQ(form.sngFreeLimit, 0.0f);
+  EXPECT_EQ(form.intRamLevel, 15);
+  EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f);
   EXPECT_EQ(form.lstSettings.items(),
             (std::vector<std::string>{"1", "0", "20", "1", "2", "1", "0"}));
 }

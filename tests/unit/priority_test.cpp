@@ -166,6 +166,7 @@ TEST_F(PriorityTest, TheOptionsSetTheirClassRecordTheChoiceAndForceACheck) {
 TEST_F(PriorityTest, AForegroundWindowThatCannotBeBoostedChangesNothingElse) {
   machine({{4, "C:\\service.exe", kHigh, true, true, false}, {8, "C:\\b.exe", kNormal}});
   form.lngActivePriority = kAboveNormal;
+  form.lngNonActivePriority = 0;
   os.foreground = 0x7000;
   os.windowOwners[0x7000] = 4;
   form.WatchForegroundWindow();

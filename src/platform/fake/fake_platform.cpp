@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "about/frmAbout.h"
 #include "memory/modOptimize.h"
 
 namespace tarnwick {
@@ -179,6 +180,53 @@ bool FakePlatform::setPriorityClass(OsHandle handle, uint32_t priorityClass) {
 bool FakePlatform::closeHandle(OsHandle handle) {
   snapshots_.erase(handle);
   return openHandles.erase(handle) > 0;
+}
+
+bool FakePlatform::setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx,
+                                int cy, uint32_t flags) {
+  windowCalls.push_back("setWindowPos " + std::to_string(window) + " " +
+                        std::to_string(insertAfter) + " " + std::to_string(x) + " " +
+                        std::to_string(y) + " " + std::to_string(cx) + " " + std::to_string(cy) +
+                        " " + std::to_string(flags));
+  return true;
+}
+
+void FakePlatform::showModal(frmAbout& dialog, OsHandle owner) {
+  windowCalls.push_back("modal " + std::to_string(owner));
+  dialog.Form_Load();
+  if (whileModal) whileModal(dialog);
+}
+
+bool FakePlatform::shellNotifyIcon(uint32_t message, const NotifyIconData& data) {
+  trayCalls.push_back(message == kNimAdd ? "add" : message == kNimDelete ? "delete" : "other");
+  trayIcon = data;
+  return true;
+}
+
+OsHandle FakePlatform::regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) {
+  registryCalls.push_back("open " + std::to_string(root) + " " + subKey + " " +
+                          std::to_string(access));
+  if (!registry.count(subKey)) return 0;
+  const OsHandle key = nextHandle_++;
+  openKeys[key] = subKey;
+  return key;
+}
+
+bool FakePlatform::regQueryValueEx(OsHandle key, const std::string& valueName, uint32_t* type,
+                                   std::string* data, uint32_t* size) {
+  registryCalls.push_back("query " + valueName);
+  if (!openKeys.count(key)) return false;
+  const auto& values = registry[openKeys[key]];
+  const auto it = values.find(valueName);
+  if (it == values.end()) return false;
+  // A string's size counts its terminating zero, as the system reports it.
+  const std::string stored = it->second.first == kRegSz ? it->second.second + '\0'
+                                                        : it->second.second;
+  if (stored.size() > *size) return false;
+  *type = it->second.first;
+  data->replace(0, stored.size(), stored);
+  *size = static_cast<uint32_t>(stored.size());
+  return true;
 }
 
 void FakePlatform::setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) {

@@ -75,6 +75,68 @@ class FakePlatform final : public Platform {
     return true;
   }
   void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) override;
+  bool releaseCapture() override {
+    windowCalls.push_back("releaseCapture");
+    return true;
+  }
+  intptr_t sendMessage(OsHandle window, uint32_t message, uintptr_t wParam,
+                       intptr_t lParam) override {
+    windowCalls.push_back("send " + std::to_string(window) + " " + std::to_string(message) + " " +
+                          std::to_string(wParam) + " " + std::to_string(lParam));
+    return 0;
+  }
+  bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
+                    uint32_t flags) override;
+  void activateWindow(OsHandle window) override {
+    windowCalls.push_back("activate " + std::to_string(window));
+  }
+  // The menu shown last, and the item the user picks (-1: none).
+  std::vector<std::string> menuShown;
+  int menuChoice = -1;
+  int popupMenu(OsHandle owner, const std::vector<std::string>& captions) override {
+    windowCalls.push_back("popup " + std::to_string(owner));
+    menuShown = captions;
+    return menuChoice;
+  }
+  // Loads the dialog, then lets the test act on it as the user would.
+  std::function<void(frmAbout&)> whileModal;
+  void showModal(frmAbout& dialog, OsHandle owner) override;
+
+  // The shell.
+  std::vector<std::string> trayCalls;  // "add tip" / "delete"
+  NotifyIconData trayIcon;
+  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override;
+  std::vector<std::string> shellCalls;
+  bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
+                    const std::string& parameters, const std::string& directory,
+                    int show) override {
+    shellCalls.push_back("execute " + std::to_string(parent) + " " + verb + " " + file + " '" +
+                         parameters + "' '" + directory + "' " + std::to_string(show));
+    return true;
+  }
+  // Programs start when a file of that name exists.
+  bool startProgram(const std::string& path) override {
+    shellCalls.push_back("start " + path);
+    return files.count(path) > 0;
+  }
+  bool otherInstance = false;
+  bool anotherInstanceRunning() override { return otherInstance; }
+  bool ended = false;
+  void endProgram() override { ended = true; }
+  Version version{1, 0, 0};
+  Version programVersion() override { return version; }
+
+  // The registry: key path to value name to (type, data).
+  std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>> registry;
+  std::vector<std::string> registryCalls;
+  std::map<OsHandle, std::string> openKeys;
+  OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) override;
+  bool regQueryValueEx(OsHandle key, const std::string& valueName, uint32_t* type,
+                       std::string* data, uint32_t* size) override;
+  bool regCloseKey(OsHandle key) override {
+    registryCalls.push_back("close " + std::to_string(key));
+    return openKeys.erase(key) > 0;
+  }
 
   // Message boxes shown, as "title|text|icon"; the fake box returns at once.
   std::vector<std::string> messageBoxes;

@@ -15,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tarnwick::win32::MainWindow window(instance, core);
   if (!window.create()) return 1;
   platform.setDialogWindow(window.hwnd());
+  platform.setResources(instance, window.icon());
   window.loadAndShow();
   return platform.runMessageLoop();
 }

@@ -1,14 +1,13 @@
-// The real main window: one child control per placed model, the skin, the timers, and the
-// translation of Windows messages into calls of the core's handlers.
+// The real main window: the skin, the controls, the timers and the tray callback, turning
+// Windows messages into calls of the core's handlers.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
-#include <tuple>
-#include <vector>
 
 #include "app/frmMain.h"
+#include "platform/win32/control_set.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/skin.h"
 
@@ -26,30 +25,18 @@ class MainWindow {
   // Creates the window hidden, with its controls bound to the core's models.
   bool create();
   HWND hwnd() const { return hwnd_; }
+  HICON icon() const { return icon_.get(); }
   // Runs the core's load handler, then shows the window centred on its monitor.
   void loadAndShow();
 
  private:
-  struct Child {
-    Placement placement;
-    HWND hwnd = nullptr;
-  };
-
   static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK panelProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
-  void createChildren();
   void applyDpi(UINT dpi);
-  void bindModels();
+  void bindForm();
   void bindTimer(UINT_PTR id, forms::Timer& timer);
-  Child* childById(int id);
-  Child* childByHwnd(HWND hwnd);
-  HFONT font(const FontSpec& wanted);
-
-  void onCommand(int id, int code);
   LRESULT onNotify(const NMHDR& header);
-  void onDrawItem(const DRAWITEMSTRUCT& item);
   void onSize(WPARAM kind);
   void onMove();
 
@@ -57,12 +44,12 @@ class MainWindow {
   frmMain& core_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
-  std::vector<Child> children_;
+  UINT taskbarCreated_ = 0;
+  ControlSet controls_;
   std::map<UINT_PTR, forms::Timer*> timers_;
-  std::map<std::tuple<std::string, int, bool, UINT>, Font> fonts_;
   Skin skin_;
   Icon icon_, smallIcon_;
-  HCURSOR hotSpotCursor_ = nullptr;
+  HCURSOR hand_ = nullptr;
 };
 
 }  // namespace tarnwick::win32

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/scoped.h"
 
 namespace tarnwick::win32 {
 
@@ -44,6 +45,31 @@ class Win32Platform final : public Platform {
 
   bool lockWindowUpdate(OsHandle window) override;
   void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) override;
+  bool releaseCapture() override;
+  intptr_t sendMessage(OsHandle window, uint32_t message, uintptr_t wParam,
+                       intptr_t lParam) override;
+  bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
+                    uint32_t flags) override;
+  void activateWindow(OsHandle window) override;
+  int popupMenu(OsHandle owner, const std::vector<std::string>& captions) override;
+  void showModal(frmAbout& dialog, OsHandle owner) override;
+
+  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override;
+  bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
+                    const std::string& parameters, const std::string& directory,
+                    int show) override;
+  bool startProgram(const std::string& path) override;
+  bool anotherInstanceRunning() override;
+  void endProgram() override;
+  Version programVersion() override;
+
+  OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) override;
+  bool regQueryValueEx(OsHandle key, const std::string& valueName, uint32_t* type,
+                       std::string* data, uint32_t* size) override;
+  bool regCloseKey(OsHandle key) override;
+
+  // What the About box needs to build its window.
+  void setResources(HINSTANCE instance, HICON icon) { instance_ = instance, icon_ = icon; }
 
   // The window whose keyboard navigation the pump handles (Tab between controls).
   void setDialogWindow(HWND window) { dialog_ = window; }
@@ -53,6 +79,9 @@ class Win32Platform final : public Platform {
  private:
   void dispatch(MSG& msg);
   HWND dialog_ = nullptr;
+  HINSTANCE instance_ = nullptr;
+  HICON icon_ = nullptr;
+  Handle instanceMutex_;
 };
 
 }  // namespace tarnwick::win32

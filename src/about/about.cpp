@@ -1,0 +1,99 @@
+#include <cstring>
+
+#include "about/frmAbout.h"
+#include "app/frmMain.h"
+#include "base/runtime.h"
+
+namespace tarnwick {
+
+frmAbout::frmAbout(Platform& platform) : platform_(platform) {
+  cmdOK.Click = [this] { cmdOK_Click(); };
+  cmdSysInfo.Click = [this] { cmdSysInfo_Click(); };
+  lblSite.Click = [this] { lblSite_Click(); };
+}
+
+std::string versionText(const ShellApi::Version& version) {
+  return "Version " + std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+         std::to_string(version.revision);
+}
+
+void frmAbout::Form_Load() {
+  form.caption = std::string("About ") + kAppTitle;
+  lblVersion.setCaption(versionText(platform_.programVersion()));
+  lblTitle.setCaption(kAppTitle);
+}
+
+void frmAbout::cmdOK_Click() { form.unload(); }
+
+void frmAbout::cmdSysInfo_Click() { StartSysInfo(); }
+
+void frmAbout::lblSite_Click() {
+  platform_.shellExecute(form.hWnd, "Open", kSiteAddress, "", "", 1);
+  platform_.doEvents();
+}
+
+void frmAbout::StartSysInfo() {
+  try {
+    std::string path;
+    if (!GetKeyValue(kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
+                     path)) {
+      if (!GetKeyValue(kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO",
+                       path))
+        throw RuntimeError("no System Information");
+      path += "\\MSINFO32.EXE";
+      if (!platform_.findOrdinaryFile(path)) throw RuntimeError("File not found");
+    }
+    if (!platform_.startProgram(path)) throw RuntimeError("File not found");
+  } catch (const std::exception&) {
+    platform_.messageBox("System Information Is Unavailable At This Time", kAppTitle,
+                         MessageBoxApi::kNoIcon);
+  }
+}
+
+bool frmAbout::GetKeyValue(const OsHandle& KeyRoot, const std::string& KeyName,
+                           const std::string& SubKeyRef, std::string& KeyVal) {
+  // Read access is all this needs; full access is refused to standard users.
+  const OsHandle key = platform_.regOpenKeyEx(KeyRoot, KeyName, RegistryApi::kKeyRead);
+  struct Closer {
+    Platform& platform;
+    OsHandle key;
+    ~Closer() { platform.regCloseKey(key); }
+  } closer{platform_, key};
+  if (!key) {
+    KeyVal.clear();
+    return false;
+  }
+  uint32_t type = 0, size = 1024;
+  std::string buffer(1024, '\0');
+  if (!platform_.regQueryValueEx(key, SubKeyRef, &type, &buffer, &size)) {
+    KeyVal.clear();
+    return false;
+  }
+  // Cut to the reported size; a string's size counts its terminating zero, which goes.
+  if (size == 0 || size > buffer.size()) throw RuntimeError("Invalid procedure call or argument");
+  const std::string value = buffer.substr(0, buffer[size - 1] == '\0' ? size - 1 : size);
+  if (type == RegistryApi::kRegSz) {
+    KeyVal = value;
+  } else if (type == RegistryApi::kRegDword) {
+    uint32_t number = 0;
+    std::memcpy(&number, buffer.data(), std::min<size_t>(sizeof number, size));
+    KeyVal = std::to_string(number);
+  }
+  return true;
+}
+
+std::vector<Placement> frmAbout::layout() {
+  const FontSpec title{"MS Sans Serif", 12, true};
+  return {
+      {kIdAboutIcon, "picIcon", {120, 240, 720, 720}, kIdNone, ProgramIcon{}},
+      {kIdAboutTitle, "lblTitle", {1050, 240, 4485, 360}, kIdNone, &lblTitle, title},
+      {kIdAboutVersion, "lblVersion", {1050, 600, 4485, 225}, kIdNone, &lblVersion},
+      {kIdAboutDescription, "lblDescription", {1050, 1080, 4005, 450}, kIdNone, &lblDescription},
+      {kIdAboutSite, "lblSite", {120, 1680, 2415, 255}, kIdNone, Link{&lblSite}},
+      {kIdAboutNotice, "Label1", {120, 2040, 3975, 1215}, kIdNone, &Label1},
+      {kIdAboutOK, "cmdOK", {4245, 2145, 1260, 345}, kIdNone, &cmdOK},
+      {kIdAboutSysInfo, "cmdSysInfo", {4260, 2595, 1245, 345}, kIdNone, &cmdSysInfo},
+  };
+}
+
+}  // namespace tarnwick
