@@ -23,9 +23,13 @@ void frmAbout::Form_Load() {
   lblTitle.setCaption(kAppTitle);
 }
 
-void frmAbout::cmdOK_Click() { form.unload(); }
+void frmAbout::cmdOK_Click() {
+  form.unload();
+}
 
-void frmAbout::cmdSysInfo_Click() { StartSysInfo(); }
+void frmAbout::cmdSysInfo_Click() {
+  StartSysInfo();
+}
 
 void frmAbout::lblSite_Click() {
   platform_.shellExecute(form.hWnd, "Open", kSiteAddress, "", "", 1);

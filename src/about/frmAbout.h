@@ -15,7 +15,8 @@ inline constexpr const char* kSiteAddress = "https://tarnwick.example.com/";
 inline constexpr int kAboutWidthTwips = 5730;
 inline constexpr int kAboutHeightTwips = 3240;
 // HKEY_LOCAL_MACHINE, as the system's predefined handle value.
-inline constexpr OsHandle kHKeyLocalMachine = static_cast<OsHandle>(static_cast<int32_t>(0x80000002));
+inline constexpr OsHandle kHKeyLocalMachine =
+    static_cast<OsHandle>(static_cast<int32_t>(0x80000002));
 
 class frmAbout {
  public:

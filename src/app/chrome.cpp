@@ -16,9 +16,13 @@ void frmMain::Form_MouseDown(int16_t Button, int16_t, float, float) {
   platform_.sendMessage(form.hWnd, kWmNcLButtonDown, kHtCaption, 0);
 }
 
-void frmMain::lblCmdClose_Click() { UnloadMe(); }
+void frmMain::lblCmdClose_Click() {
+  UnloadMe();
+}
 
-void frmMain::lblCmdMinimize_Click() { form.setWindowState(forms::WindowState::Minimized); }
+void frmMain::lblCmdMinimize_Click() {
+  form.setWindowState(forms::WindowState::Minimized);
+}
 
 void frmMain::lblAbout_Click() {
   frmAbout about(platform_);

@@ -15,7 +15,8 @@ frmMain::frmMain(Platform& platform) : platform_(platform) {
   cmdOptimizeNow.Click = [this] { cmdOptimizeNow_Click(); };
   optRAMLevel.Click = [this](int16_t index) { optRAMLevel_Click(index); };
   cbbPercent.Click = [this] { cbbPercent_Click(); };
-  for (int16_t i = 0; i < 2; ++i) chkAutoOptimize[i].Click = [this, i] { chkAutoOptimize_Click(i); };
+  for (int16_t i = 0; i < 2; ++i)
+    chkAutoOptimize[i].Click = [this, i] { chkAutoOptimize_Click(i); };
   txtTime.Change = [this] { txtTime_Change(); };
   txtSeconds.Change = [this] { txtSeconds_Change(); };
   txtMinutes.Change = [this] { txtMinutes_Change(); };
@@ -44,10 +45,8 @@ void frmMain::Form_Load() {
   skipOnErrorSteps([&] { blnLoading = true; },  //
                    pumped([&] { CheckSettings(); }),
                    pumped([&] { LoadFiles(strPath, strFileName, lstSettings); }),
-                   pumped([&] { ApplySettings(); }),
-                   [&] { ApplyWorkingChoices(); },
-                   pumped([&] { AddToSystemTray(); }),
-                   [&] { prgProgress.setValue(0); },
+                   pumped([&] { ApplySettings(); }), [&] { ApplyWorkingChoices(); },
+                   pumped([&] { AddToSystemTray(); }), [&] { prgProgress.setValue(0); },
                    [&] { tmrGlobalTimer.setEnabled(true); },
                    [&] {
                      intRefreshTicks = 10;
@@ -56,8 +55,7 @@ void frmMain::Form_Load() {
                      blnWatchOn = true;
                    },
                    pumped([&] { modOptimize::SetListTabStops(platform_, lstProcessList); }),
-                   pumped([&] { ListProcesses(true); }),
-                   pumped([&] { TimerCode(); }),
+                   pumped([&] { ListProcesses(true); }), pumped([&] { TimerCode(); }),
                    [&] { blnLoading = false; });
 }
 
@@ -87,8 +85,7 @@ void frmMain::Form_Unload(int16_t& Cancel) {
         [&] { Cancel = 1; });
     return;
   }
-  skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); },
-                   [&] { tmrTimer.setEnabled(false); },
+  skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
                    [&] {
                      SaveSettingsToFile(strPath, strFileName, lstSettings);
                      platform_.doEvents();
@@ -101,8 +98,7 @@ void frmMain::Form_Unload(int16_t& Cancel) {
 }
 
 void frmMain::SessionEnding() {
-  skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); },
-                   [&] { tmrTimer.setEnabled(false); },
+  skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
                    [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
                    [&] { RemoveFromSystemTray(); });
 }

@@ -83,6 +83,8 @@ void frmMain::mnuPopupOpen_Click() {
   platform_.doEvents();
 }
 
-void frmMain::mnuPopupExit_Click() { UnloadMe(); }
+void frmMain::mnuPopupExit_Click() {
+  UnloadMe();
+}
 
 }  // namespace tarnwick

@@ -74,6 +74,19 @@ void SmallMachine::set(unsigned totalMb, unsigned freeMb) {
                       "SwapFree:              0 kB\n");
 }
 
+bool App::startAndWaitForExit(std::chrono::milliseconds timeout) {
+  const fs::path exe = folder_ / L"Tarnwick.exe";
+  fs::copy_file(exePath(), exe, fs::copy_options::overwrite_existing);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.c_str(), &startup, &process_))
+    throw std::runtime_error("cannot start Tarnwick.exe");
+  return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) ==
+         WAIT_OBJECT_0;
+}
+
 bool App::running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -180,6 +193,24 @@ std::wstring text(HWND window) {
       SendMessageW(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()));
   s.resize(static_cast<size_t>(copied));
   return s;
+}
+
+std::wstring childTexts(HWND window) {
+  std::wstring all;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto& out = *reinterpret_cast<std::wstring*>(param);
+        out += text(child) + L"\n";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+void click(HWND control) {
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
 }
 
 std::wstring className(HWND window) {

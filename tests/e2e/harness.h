@@ -35,6 +35,8 @@ class App {
 
   const std::filesystem::path& folder() const { return folder_; }
   void start();
+  // Starts it and waits for it to end by itself; false if it is still running after `timeout`.
+  bool startAndWaitForExit(std::chrono::milliseconds timeout);
   HWND mainWindow() const { return window_; }
   HWND control(int id) const;  // a control of the main window, in a container or not
   DWORD pid() const { return process_.dwProcessId; }
@@ -76,6 +78,9 @@ std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 std::wstring text(HWND window);
+// Every text of a window's child controls, joined by newlines (a message box's text, say).
+std::wstring childTexts(HWND window);
+void click(HWND control);  // a left click in the control's top left corner
 std::wstring className(HWND window);
 // The control's rectangle in its parent's client coordinates, in pixels.
 RECT rectInParent(HWND control);

@@ -21,11 +21,6 @@ void pick(HWND main, HWND combo, int index) {
                reinterpret_cast<LPARAM>(combo));
 }
 
-void click(HWND control) {
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-}
-
 TEST(Optimize, TheHotSpotRunsAnOptimisationWithAMovingProgressBar) {
   // 300 MB free and an empty settings file, so the design's "High": 300 + 20 % of 724 blocks.
   e2e::SmallMachine machine(1024, 300);
@@ -35,7 +30,7 @@ TEST(Optimize, TheHotSpotRunsAnOptimisationWithAMovingProgressBar) {
   const HWND progress = app.control(kIdProgress);
   ASSERT_EQ(e2e::text(app.control(kIdFreeRam)), L"300 MB");
 
-  click(app.control(kIdOptimizeNow));
+  e2e::click(app.control(kIdOptimizeNow));
   std::set<LRESULT> positions;
   bool shot = false;
   const bool ended = e2e::waitFor(

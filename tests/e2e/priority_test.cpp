@@ -17,11 +17,6 @@ std::wstring listItem(HWND list, int index) {
   return item;
 }
 
-void click(HWND control) {
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-}
-
 TEST(Processes, TheListShowsThisDriverWithItsClassAndCountsTheRows) {
   SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
   e2e::App app;
@@ -46,8 +41,8 @@ TEST(Priorities, TheForegroundApplicationRunsAboveTheOthers) {
   ASSERT_NE(helper.window(), nullptr);
   ASSERT_EQ(e2e::foregroundProcess(), app.pid()) << "the program's window should be in front";
 
-  click(app.control(kIdActive0));     // "High" for the active application
-  click(app.control(kIdNonActive1));  // "Low" for the others
+  e2e::click(app.control(kIdActive0));     // "High" for the active application
+  e2e::click(app.control(kIdNonActive1));  // "Low" for the others
   const auto within = std::chrono::milliseconds(4200 + 2000);
   EXPECT_TRUE(e2e::waitFor(
       [&] { return e2e::priorityClassOf(helper.pid()) == BELOW_NORMAL_PRIORITY_CLASS; }, within))

@@ -182,8 +182,8 @@ bool FakePlatform::closeHandle(OsHandle handle) {
   return openHandles.erase(handle) > 0;
 }
 
-bool FakePlatform::setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx,
-                                int cy, uint32_t flags) {
+bool FakePlatform::setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
+                                uint32_t flags) {
   windowCalls.push_back("setWindowPos " + std::to_string(window) + " " +
                         std::to_string(insertAfter) + " " + std::to_string(x) + " " +
                         std::to_string(y) + " " + std::to_string(cx) + " " + std::to_string(cy) +
@@ -220,8 +220,8 @@ bool FakePlatform::regQueryValueEx(OsHandle key, const std::string& valueName, u
   const auto it = values.find(valueName);
   if (it == values.end()) return false;
   // A string's size counts its terminating zero, as the system reports it.
-  const std::string stored = it->second.first == kRegSz ? it->second.second + '\0'
-                                                        : it->second.second;
+  const std::string stored =
+      it->second.first == kRegSz ? it->second.second + '\0' : it->second.second;
   if (stored.size() > *size) return false;
   *type = it->second.first;
   data->replace(0, stored.size(), stored);

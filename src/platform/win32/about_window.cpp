@@ -38,8 +38,8 @@ void AboutWindow::runModal(HWND owner) {
   callCore([&] { core_.Form_Load(); });
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  CreateWindowExW(exStyle, kAboutClass, widen(core_.form.caption).c_str(), style, 0, 0, 0, 0,
-                  owner, nullptr, instance_, this);
+  CreateWindowExW(exStyle, kAboutClass, widen(core_.form.caption).c_str(), style, 0, 0, 0, 0, owner,
+                  nullptr, instance_, this);
   if (!hwnd_) return;
   core_.form.hWnd = reinterpret_cast<intptr_t>(hwnd_);
   core_.form.view = [this] {
@@ -63,8 +63,7 @@ void AboutWindow::runModal(HWND owner) {
   GetWindowRect(owner, &over);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   SetWindowPos(hwnd_, nullptr, (over.left + over.right - width) / 2,
-               (over.top + over.bottom - height) / 2, width, height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               (over.top + over.bottom - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
   EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);

@@ -148,7 +148,8 @@ HFONT ControlSet::font(const FontSpec& wanted) {
     slot.reset(CreateFontW(-MulDiv(wanted.points, static_cast<int>(dpi_), 72), 0, 0, 0,
                            wanted.bold ? FW_BOLD : FW_NORMAL, 0, wanted.underline, 0,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, widen(wanted.face).c_str()));
+                           CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                           widen(wanted.face).c_str()));
   }
   return slot.get();
 }

@@ -220,7 +220,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(skin_.bodyBrush());
     }
     case WM_DRAWITEM:
-      if (controls_.drawHotSpot) controls_.drawHotSpot(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      if (controls_.drawHotSpot)
+        controls_.drawHotSpot(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_SETCURSOR:
       if (controls_.wantsHand(reinterpret_cast<HWND>(wParam)) && hand_) {

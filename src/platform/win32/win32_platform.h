@@ -56,8 +56,7 @@ class Win32Platform final : public Platform {
 
   bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override;
   bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
-                    const std::string& parameters, const std::string& directory,
-                    int show) override;
+                    const std::string& parameters, const std::string& directory, int show) override;
   bool startProgram(const std::string& path) override;
   bool anotherInstanceRunning() override;
   void endProgram() override;

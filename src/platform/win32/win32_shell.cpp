@@ -13,11 +13,17 @@
 namespace tarnwick::win32 {
 
 namespace {
-HWND window(OsHandle value) { return reinterpret_cast<HWND>(value); }
-HKEY key(OsHandle value) { return reinterpret_cast<HKEY>(value); }
+HWND window(OsHandle value) {
+  return reinterpret_cast<HWND>(value);
+}
+HKEY key(OsHandle value) {
+  return reinterpret_cast<HKEY>(value);
+}
 }  // namespace
 
-bool Win32Platform::releaseCapture() { return ReleaseCapture(); }
+bool Win32Platform::releaseCapture() {
+  return ReleaseCapture();
+}
 
 intptr_t Win32Platform::sendMessage(OsHandle target, uint32_t message, uintptr_t wParam,
                                     intptr_t lParam) {
@@ -47,8 +53,8 @@ int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& cap
   GetCursorPos(&at);
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(window(owner));
-  const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0,
-                                    window(owner), nullptr);
+  const int chosen =
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window(owner), nullptr);
   PostMessageW(window(owner), WM_NULL, 0, 0);
   DestroyMenu(menu);
   return chosen - 1;
@@ -105,7 +111,9 @@ bool Win32Platform::anotherInstanceRunning() {
   return instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-void Win32Platform::endProgram() { ExitProcess(0); }
+void Win32Platform::endProgram() {
+  ExitProcess(0);
+}
 
 ShellApi::Version Win32Platform::programVersion() {
   wchar_t path[MAX_PATH * 4];
