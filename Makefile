@@ -2,7 +2,8 @@
 # make test  unit tests natively, end-to-end tests of the real exe under Wine
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
-.PHONY: all deps native exe unit e2e test run bench clean
+# make lint  clang-tidy and cppcheck, clean or failing
+.PHONY: all deps native asan exe unit e2e test run bench lint dist clean
 
 ifeq ($(OS),Windows_NT)
 WIN_PRESET := windows
@@ -25,8 +26,14 @@ exe: deps
 	cmake --preset $(WIN_PRESET) >/dev/null
 	cmake --build --preset $(WIN_PRESET)
 
-unit: native
-	ctest --test-dir build/native --output-on-failure
+unit: native asan
+	ctest --test-dir build/native --output-on-failure -j2
+	ctest --test-dir build/asan --output-on-failure -j2
+
+# The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan --target unit_tests
 
 e2e: exe
 	scripts/run-e2e
@@ -42,6 +49,9 @@ ifeq ($(OS),Windows_NT)
 else
 	scripts/run
 endif
+
+lint: native exe
+	scripts/lint
 
 clean:
 	rm -rf build

@@ -25,10 +25,12 @@ frmMain::frmMain(Platform& platform) : platform_(platform) {
   UpDown.DownClick = [this] { UpDown_DownClick(); };
   optActive.Click = [this](int16_t index) { optActive_Click(index); };
   optNonActive.Click = [this](int16_t index) { optNonActive_Click(index); };
-  mnuPopup = {{"mnuPopupOpen", "Show Tarnwick", [this] { mnuPopupOpen_Click(); }},
-              {"mnuPopupOptimize", "Optimize Now", [this] { mnuPopupOptimize_Click(); }},
-              {"mnuPopupSep1", "-", nullptr},
-              {"mnuPopupExit", "Exit", [this] { mnuPopupExit_Click(); }}};
+  mnuPopup.push_back(
+      forms::MenuItem{"mnuPopupOpen", "Show Tarnwick", [this] { mnuPopupOpen_Click(); }});
+  mnuPopup.push_back(
+      forms::MenuItem{"mnuPopupOptimize", "Optimize Now", [this] { mnuPopupOptimize_Click(); }});
+  mnuPopup.push_back(forms::MenuItem{"mnuPopupSep1", "-", nullptr});
+  mnuPopup.push_back(forms::MenuItem{"mnuPopupExit", "Exit", [this] { mnuPopupExit_Click(); }});
 }
 
 void frmMain::Form_Load() {

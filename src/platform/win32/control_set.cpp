@@ -116,7 +116,7 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
     const HWND child = CreateWindowExW(
         exStyle, cls, caption.c_str(), style, 0, 0, 0, 0, container ? container->hwnd : parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance, nullptr);
-    children_.push_back({std::move(placement), child});
+    children_.push_back({placement, child});
   }
 }
 

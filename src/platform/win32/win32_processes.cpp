@@ -41,7 +41,8 @@ uint32_t Win32Platform::getVersionPlatformId() {
 
 OsHandle Win32Platform::createToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   const HANDLE snapshot = CreateToolhelp32Snapshot(flags, processId);
-  return snapshot == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<OsHandle>(snapshot);
+  if (snapshot == INVALID_HANDLE_VALUE) return OsHandle{0};
+  return reinterpret_cast<OsHandle>(snapshot);
 }
 
 bool Win32Platform::process32First(OsHandle snapshot, ProcessEntry& entry) {
