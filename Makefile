@@ -3,7 +3,7 @@
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
 # make lint  clang-tidy and cppcheck, clean or failing
-.PHONY: all deps native asan exe unit e2e test run bench lint dist clean
+.PHONY: all deps native asan fuzz fuzz-build fuzz-short exe unit e2e test run bench lint dist clean
 
 ifeq ($(OS),Windows_NT)
 WIN_PRESET := windows
@@ -29,6 +29,31 @@ exe: deps
 unit: native asan
 	ctest --test-dir build/native --output-on-failure -j2
 	ctest --test-dir build/asan --output-on-failure -j2
+	$(MAKE) --no-print-directory fuzz-short
+
+# The settings fuzzer, where clang's libFuzzer is installed: a short run in make test, a
+# longer one in make fuzz.
+FUZZ_OK := $(shell printf 'extern "C" int LLVMFuzzerTestOneInput(const char*,long){return 0;}' | \
+	clang++ -x c++ -fsanitize=fuzzer - -o /dev/null 2>/dev/null && echo yes)
+fuzz-build: deps
+ifeq ($(FUZZ_OK),yes)
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz --target settings_fuzz
+else
+	@echo "clang's libFuzzer is not installed: the fuzzer is skipped"
+endif
+
+fuzz-short: fuzz-build
+ifeq ($(FUZZ_OK),yes)
+	mkdir -p build/fuzz/corpus
+	build/fuzz/settings_fuzz -max_total_time=20 -max_len=4096 build/fuzz/corpus 2>build/fuzz/short.log || \
+		(tail -30 build/fuzz/short.log; exit 1)
+	@grep -E '^Done|#[0-9]+.*DONE' build/fuzz/short.log | tail -1
+endif
+
+fuzz: fuzz-build
+	mkdir -p build/fuzz/corpus
+	build/fuzz/settings_fuzz -max_total_time=$${FUZZ_SECONDS:-600} -max_len=65536 build/fuzz/corpus
 
 # The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
