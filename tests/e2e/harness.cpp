@@ -169,11 +169,12 @@ std::string readFile(const fs::path& file) {
   const HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
   if (in == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string bytes(static_cast<size_t>(GetFileSize(in, nullptr)), '\0');
+  // To the end, not to the reported size: files under /proc report none.
+  std::string bytes;
+  char chunk[4096];
   DWORD read = 0;
-  ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  while (ReadFile(in, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
   CloseHandle(in);
-  bytes.resize(read);
   return bytes;
 }
 

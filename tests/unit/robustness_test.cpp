@@ -34,15 +34,16 @@ TEST_F(FaultTest, AllocationFailingAtAnyBlockStillEndsTheRunIdleWithItsMemoryRel
 
 TEST_F(FaultTest, ProcessesThatRefuseOrVanishMidWalkChangeNothingElse) {
   os.processes = {{4, "C:\\a.exe", 0x20},
-                  {8, "C:\\system.exe", 0x80, false},             // access denied
-                  {12, "C:\\gone.exe", 0x20, true, false},         // exited after it was opened
-                  {16, "C:\\b.exe", 0x40, true, true, false}};     // cannot be raised
+                  {8, "C:\\system.exe", 0x80, false},           // access denied
+                  {12, "C:\\gone.exe", 0x20, true, false},      // exited after it was opened
+                  {16, "C:\\b.exe", 0x40, true, true, false}};  // cannot be raised
   os.foreground = 0x99;
   os.windowOwners[0x99] = 16;
   form.lngActivePriority = 0x8000;
   form.lngNonActivePriority = 0x4000;
   // The first process listed has exited by the time it is opened.
-  os.processes.insert(os.processes.begin(), FakePlatform::Process{2, "C:\\exited.exe", 0x20, false});
+  os.processes.insert(os.processes.begin(),
+                      FakePlatform::Process{2, "C:\\exited.exe", 0x20, false});
   form.WatchForegroundWindow();
   EXPECT_EQ(form.lstProcessList.items(),
             (std::vector<std::string>{"C:\\a.exe\tBELOW NORMAL", "C:\\b.exe\tBELOW NORMAL"}));

@@ -41,13 +41,11 @@ inline std::string checkSettingsFile(const std::string& bytes) {
     return "the bytes saved changed from one save to the next";
 
   // A file written as lines joined by CR LF, without stray CRs, comes back byte for byte.
-  const bool plain = bytes.find('\r') == std::string::npos ||
-                     [&] {
-                       for (size_t at = bytes.find('\r'); at != std::string::npos;
-                            at = bytes.find('\r', at + 2))
-                         if (at + 1 >= bytes.size() || bytes[at + 1] != '\n') return false;
-                       return bytes.size() < 2 || bytes.compare(bytes.size() - 2, 2, "\r\n") != 0;
-                     }();
+  const bool plain = bytes.find('\r') == std::string::npos || [&] {
+    for (size_t at = bytes.find('\r'); at != std::string::npos; at = bytes.find('\r', at + 2))
+      if (at + 1 >= bytes.size() || bytes[at + 1] != '\n') return false;
+    return bytes.size() < 2 || bytes.compare(bytes.size() - 2, 2, "\r\n") != 0;
+  }();
   if (plain && !(loaded.size() == 1 && loaded[0].empty()) && saved != bytes)
     return "the bytes saved are not the bytes loaded";
   return "";

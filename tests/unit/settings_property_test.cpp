@@ -22,9 +22,26 @@ std::string printable(const std::string& bytes) {
 
 // Files a user, an editor or a broken disk could leave behind.
 std::string generate(std::mt19937& random) {
-  const std::vector<std::string> pieces = {
-      "0", "1", "2", "3", "-1", "20", "1.9", " 7 ", "+5", "-0.5", "99999999999999999999",
-      "1e5", "abc", "", "\xe9t\xe9", std::string(1, '\0'), "\t", "32767", "32768", "-32769"};
+  const std::vector<std::string> pieces = {"0",
+                                           "1",
+                                           "2",
+                                           "3",
+                                           "-1",
+                                           "20",
+                                           "1.9",
+                                           " 7 ",
+                                           "+5",
+                                           "-0.5",
+                                           "99999999999999999999",
+                                           "1e5",
+                                           "abc",
+                                           "",
+                                           "\xe9t\xe9",
+                                           std::string(1, '\0'),
+                                           "\t",
+                                           "32767",
+                                           "32768",
+                                           "-32769"};
   const std::vector<std::string> breaks = {"\r\n", "\r\n", "\r\n", "\n", "\r", "\r\r\n", "\n\r"};
   std::string file;
   switch (random() % 3) {
@@ -60,7 +77,8 @@ TEST(SettingsFiles, HugeFilesToo) {
   std::string manyLines;
   for (int i = 0; i < 10000; ++i) manyLines += std::to_string(i % 3) + "\r\n";
   EXPECT_EQ(checkSettingsFile(manyLines), "");
-  const std::string longInterval = "1\r\n1\r\n" + std::string(1 << 20, '7') + "\r\n1\r\n2\r\n1\r\n0";
+  const std::string longInterval =
+      "1\r\n1\r\n" + std::string(1 << 20, '7') + "\r\n1\r\n2\r\n1\r\n0";
   EXPECT_EQ(checkSettingsFile(longInterval), "");
   EXPECT_EQ(checkSettingsFile(std::string(1 << 16, '\r')), "");
   EXPECT_EQ(checkSettingsFile(std::string(1 << 16, '\n')), "");
