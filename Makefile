@@ -3,6 +3,8 @@
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
 # make lint  clang-tidy and cppcheck, clean or failing
+# make dist  tarnwick-1.0.0-win64.zip: the exe, README and LICENSE
+# make fuzz  the settings fuzzer for FUZZ_SECONDS (600)
 .PHONY: all deps native asan fuzz fuzz-build fuzz-short exe unit e2e test run bench lint dist clean
 
 ifeq ($(OS),Windows_NT)
@@ -74,6 +76,14 @@ ifeq ($(OS),Windows_NT)
 else
 	scripts/run
 endif
+
+# What users download: the exe, the README and the licence in one zip.
+DIST := tarnwick-1.0.0-win64
+dist: exe
+	rm -rf build/dist && mkdir -p build/dist/$(DIST)
+	cp build/win/Tarnwick.exe README.md LICENSE build/dist/$(DIST)/
+	cd build/dist && cmake -E tar cf ../../$(DIST).zip --format=zip $(DIST)
+	@echo "$(DIST).zip"
 
 lint: native exe
 	scripts/lint

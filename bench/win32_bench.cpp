@@ -1,28 +1,142 @@
-// The Win32 side, run under Wine by scripts/run-bench: one process-list pass over this
-// machine's real processes, as time per process. Prints a summary row for the bench table.
+// The real program under Wine beside a bare Win32 window with the same two timers, measured
+// in one run: start-up time, idle CPU, memory after start-up; and one process-list pass over
+// this machine's processes. Prints rows of the bench table.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "app/frmMain.h"
+#include "app/layout.h"
 #include "platform/win32/win32_platform.h"
+#include "../tests/e2e/harness.h"
 
-int main() {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+// A program started from a fresh folder of its own, stopped and removed afterwards.
+class Started {
+ public:
+  Started(const fs::path& exe, const wchar_t* tag) {
+    folder_ = fs::temp_directory_path() / (std::wstring(L"tarnwick-bench-") + tag + L"-" +
+                                           std::to_wstring(GetTickCount64()));
+    fs::create_directories(folder_);
+    exe_ = folder_ / exe.filename();
+    fs::copy_file(exe, exe_);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + exe_.wstring() + L"\"";
+    started_ = Clock::now();
+    CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                   folder_.c_str(), &startup, &process_);
+  }
+  ~Started() {
+    if (const HWND w = window()) PostMessageW(w, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0)
+      TerminateProcess(process_.hProcess, 1);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  HWND window() const {
+    for (const wchar_t* cls : {L"TarnwickMain", L"BareTimers"})
+      if (const HWND w = e2e::findWindowOf(process_.dwProcessId, cls)) return w;
+    return nullptr;
+  }
+  // Seconds from the start until `ready` holds.
+  double until(const std::function<bool()>& ready) const {
+    e2e::waitFor(ready, std::chrono::seconds(60));
+    return std::chrono::duration<double>(Clock::now() - started_).count();
+  }
+  std::wstring linuxFolder() const { return e2e::linuxProcessFolder(folder_.filename().wstring()); }
+
+ private:
+  fs::path folder_, exe_;
+  PROCESS_INFORMATION process_{};
+  Clock::time_point started_;
+};
+
+fs::path besideThis(const wchar_t* name) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return fs::path(self).parent_path() / name;
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+void startUp(const fs::path& tarnwick, const fs::path& bare) {
+  std::vector<double> program, floor;
+  for (int i = 0; i < 5; ++i) {
+    {
+      Started app(tarnwick, L"start");
+      program.push_back(app.until([&] {
+        const HWND w = app.window();
+        return w && e2e::text(GetDlgItem(w, tarnwick::kIdFreeRam)).find(L" MB") != std::wstring::npos;
+      }));
+    }
+    {
+      Started app(bare, L"bare");
+      floor.push_back(app.until([&] { return app.window() && IsWindowVisible(app.window()); }));
+    }
+  }
+  std::printf("| Start-up under Wine, process start until the labels show figures (median of 5) | "
+              "%.0f ms | bare Win32 window until shown: %.0f ms | %.2f |\n",
+              median(program) * 1000, median(floor) * 1000, median(program) / median(floor));
+}
+
+void idleAndFootprint(const fs::path& tarnwick, const fs::path& bare) {
+  Started app(tarnwick, L"idle");
+  Started floor(bare, L"idle-bare");
+  app.until([&] { return app.window() && IsWindowVisible(app.window()); });
+  floor.until([&] { return floor.window() && IsWindowVisible(floor.window()); });
+  std::this_thread::sleep_for(std::chrono::seconds(5));  // past start-up
+  const std::wstring appProc = app.linuxFolder(), floorProc = floor.linuxFolder();
+  const size_t appBytes = e2e::linuxAnonymousBytes(appProc);
+  const size_t floorBytes = e2e::linuxAnonymousBytes(floorProc);
+  const double appStart = e2e::linuxCpuSeconds(appProc), floorStart = e2e::linuxCpuSeconds(floorProc);
+  std::this_thread::sleep_for(std::chrono::seconds(60));
+  const double appCpu = e2e::linuxCpuSeconds(appProc) - appStart;
+  const double floorCpu = e2e::linuxCpuSeconds(floorProc) - floorStart;
+  std::printf("| Idle under Wine: CPU seconds over 60 s, window shown | %.2f s | bare Win32 window "
+              "with the same two timers: %.2f s | %.2f |\n",
+              appCpu, floorCpu, floorCpu > 0 ? appCpu / floorCpu : 0.0);
+  std::printf("| Private (anonymous) memory after start-up under Wine | %.1f MB | bare Win32 "
+              "window: %.1f MB | %.2f |\n",
+              appBytes / 1048576.0, floorBytes / 1048576.0,
+              floorBytes ? static_cast<double>(appBytes) / floorBytes : 0.0);
+}
+
+void listPass() {
   tarnwick::win32::Win32Platform platform;
   tarnwick::frmMain form(platform);
   form.ListProcesses(true);  // warm up
-
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
-  constexpr int kPasses = 200;
+  constexpr int kPasses = 100;
   QueryPerformanceCounter(&start);
   for (int i = 0; i < kPasses; ++i) form.ListProcesses(true);
   QueryPerformanceCounter(&end);
-
   const int processes = form.lstProcessList.listCount();
   const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
-  std::printf(
-      "| One process-list pass, Win32 under Wine, %d processes | %.1f us per process | | |\n",
-      processes, processes ? seconds / kPasses / processes * 1e6 : 0.0);
+  std::printf("| One process-list pass, Win32 under Wine, %d processes | %.1f us per process | | |\n",
+              processes, processes ? seconds / kPasses / processes * 1e6 : 0.0);
+}
+
+}  // namespace
+
+int main() {
+  const fs::path tarnwick = e2e::exePath(), bare = besideThis(L"bare_timers.exe");
+  listPass();
+  startUp(tarnwick, bare);
+  idleAndFootprint(tarnwick, bare);
   return 0;
 }

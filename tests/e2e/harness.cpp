@@ -187,6 +187,40 @@ void writeFile(const fs::path& file, const std::string& bytes) {
   CloseHandle(out);
 }
 
+std::wstring linuxProcessFolder(const std::wstring& needle) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
+  if (find == INVALID_HANDLE_VALUE) return {};
+  std::wstring found;
+  do {
+    if (entry.cFileName[0] < L'0' || entry.cFileName[0] > L'9') continue;
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + entry.cFileName;
+    const std::string commandLine = readFile(dir + L"\\cmdline");
+    const std::wstring wide(commandLine.begin(), commandLine.end());
+    if (wide.find(needle) != std::wstring::npos) found = dir;
+  } while (found.empty() && FindNextFileW(find, &entry));
+  FindClose(find);
+  return found;
+}
+
+size_t linuxAnonymousBytes(const std::wstring& procFolder) {
+  const std::string status = readFile(procFolder + L"\\status");
+  const size_t at = status.find("RssAnon:");
+  return at == std::string::npos ? 0 : std::stoull(status.substr(at + 8)) * 1024;
+}
+
+double linuxCpuSeconds(const std::wstring& procFolder) {
+  const std::string stat = readFile(procFolder + L"\\stat");
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos) return 0;
+  // After the command's name: state, then fields 4 to 13, then utime and stime in ticks.
+  size_t at = close + 2;
+  for (int field = 3; field < 14; ++field) at = stat.find(' ', at) + 1;
+  const unsigned long long user = std::stoull(stat.substr(at));
+  const unsigned long long system = std::stoull(stat.substr(stat.find(' ', at) + 1));
+  return static_cast<double>(user + system) / 100.0;  // USER_HZ
+}
+
 std::wstring text(HWND window) {
   const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
   std::wstring s(static_cast<size_t>(length) + 1, L'\0');

@@ -77,6 +77,14 @@ bool waitFor(const std::function<bool()>& condition,
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
+// Under Wine a process is also a Linux process, whose command line is the exe's Windows
+// path: its /proc folder (as a Z: path) for the first one whose command line holds `needle`.
+std::wstring linuxProcessFolder(const std::wstring& needle);
+// Figures Wine leaves at zero, read from Linux instead: anonymous memory in bytes, and user
+// plus system CPU time in seconds.
+size_t linuxAnonymousBytes(const std::wstring& procFolder);
+double linuxCpuSeconds(const std::wstring& procFolder);
+
 std::wstring text(HWND window);
 // Every text of a window's child controls, joined by newlines (a message box's text, say).
 std::wstring childTexts(HWND window);

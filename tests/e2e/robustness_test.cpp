@@ -147,27 +147,6 @@ ULONG windowsOf(DWORD pid) {
   return count.n;
 }
 
-// Under Wine the process is a Linux process whose command line is the exe's Windows path.
-SIZE_T anonymousMemoryOf(const std::wstring& folderName) {
-  WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  SIZE_T bytes = 0;
-  do {
-    if (entry.cFileName[0] < L'0' || entry.cFileName[0] > L'9') continue;
-    const std::wstring dir = std::wstring(L"Z:\\proc\\") + entry.cFileName;
-    std::string commandLine = e2e::readFile(dir + L"\\cmdline");
-    if (commandLine.find("Tarnwick.exe") == std::string::npos) continue;
-    std::wstring wide(commandLine.begin(), commandLine.end());
-    if (wide.find(folderName) == std::wstring::npos) continue;
-    const std::string status = e2e::readFile(dir + L"\\status");
-    const size_t at = status.find("RssAnon:");
-    if (at != std::string::npos) bytes = std::stoull(status.substr(at + 8)) * 1024;
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-  return bytes;
-}
-
 Footprint footprintOf(const e2e::App& app) {
   Footprint f;
   const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.pid());
@@ -183,7 +162,9 @@ Footprint footprintOf(const e2e::App& app) {
   GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                        sizeof counters);
   f.privateBytes = counters.PrivateUsage;
-  if (!f.privateBytes) f.privateBytes = anonymousMemoryOf(app.folder().filename().wstring());
+  if (!f.privateBytes)
+    f.privateBytes =
+        e2e::linuxAnonymousBytes(e2e::linuxProcessFolder(app.folder().filename().wstring()));
   CloseHandle(process);
   return f;
 }
