@@ -143,18 +143,16 @@ def hand_pixel_rows():
     rows = []
     for y in range(32):
         row = []
-        inside_runs = []
         line = grid[y] if y < len(grid) else ""
         xs = [x for x, c in enumerate(line) if c == "#"]
         for x in range(32):
             if (x, y) in outline:
-                row.append((20, 24, 32, 255))
-            elif xs and xs[0] < x < xs[-1] and y < len(grid):
-                row.append((255, 255, 255, 255))
+                row.append((20, 24, 32, 255))  # the outline
+            elif xs and xs[0] < x < xs[-1]:
+                row.append((255, 255, 255, 255))  # filled between its ends
             else:
                 row.append((0, 0, 0, 0))
         rows.append(row)
-        del inside_runs
     return rows
 
 

@@ -41,7 +41,7 @@ App::~App() {
   fs::remove_all(folder_, ignored);
 }
 
-void App::start() {
+void App::launch() {
   const fs::path exe = folder_ / L"Tarnwick.exe";
   fs::copy_file(exePath(), exe, fs::copy_options::overwrite_existing);
   STARTUPINFOW startup{};
@@ -50,10 +50,20 @@ void App::start() {
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       folder_.c_str(), &startup, &process_))
     throw std::runtime_error("cannot start Tarnwick.exe");
+}
+
+void App::start() {
+  launch();
   waitFor([&] {
     window_ = findWindowOf(process_.dwProcessId, L"TarnwickMain");
     return window_ && IsWindowVisible(window_);
   });
+}
+
+bool App::startAndWaitForExit(std::chrono::milliseconds timeout) {
+  launch();
+  return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) ==
+         WAIT_OBJECT_0;
 }
 
 HWND App::control(int id) const {
@@ -72,19 +82,6 @@ void SmallMachine::set(unsigned totalMb, unsigned freeMb) {
                       " kB\nBuffers:               0 kB\nCached:                0 kB\n"
                       "SwapCached:            0 kB\nSwapTotal:             0 kB\n"
                       "SwapFree:              0 kB\n");
-}
-
-bool App::startAndWaitForExit(std::chrono::milliseconds timeout) {
-  const fs::path exe = folder_ / L"Tarnwick.exe";
-  fs::copy_file(exePath(), exe, fs::copy_options::overwrite_existing);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &startup, &process_))
-    throw std::runtime_error("cannot start Tarnwick.exe");
-  return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) ==
-         WAIT_OBJECT_0;
 }
 
 bool App::running() const {

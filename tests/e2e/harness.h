@@ -45,6 +45,7 @@ class App {
   bool close(std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
  private:
+  void launch();  // copies the exe into the folder and starts it there
   std::filesystem::path folder_;
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;

@@ -31,6 +31,10 @@ TEST(Processes, TheListShowsThisDriverWithItsClassAndCountsTheRows) {
   EXPECT_EQ(e2e::text(app.control(kIdProcesses)),
             L"Number of active processes : " + std::to_wstring(count));
   EXPECT_GT(count, 3);
+  // The class column starts further right than the list is wide: the list scrolls to it.
+  RECT client;
+  GetClientRect(list, &client);
+  EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), client.right);
 }
 
 TEST(Priorities, TheForegroundApplicationRunsAboveTheOthers) {

@@ -6,18 +6,6 @@
 #include "platform/win32/text.h"
 
 namespace tarnwick::win32 {
-namespace {
-
-template <class F>
-void callCore(F&& f) noexcept {
-  try {
-    f();
-  } catch (...) {
-  }
-}
-
-}  // namespace
-
 AboutWindow::AboutWindow(HINSTANCE instance, frmAbout& core, HICON icon)
     : instance_(instance), core_(core), icon_(icon) {}
 
@@ -84,28 +72,6 @@ void AboutWindow::runModal(HWND owner) {
   EnableWindow(owner, TRUE);
   SetActiveWindow(owner);
   DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK AboutWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  AboutWindow* self;
-  if (message == WM_NCCREATE) {
-    self = static_cast<AboutWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  LRESULT result = 0;
-  try {
-    result = self->handle(message, wParam, lParam);
-  } catch (...) {
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-  }
-  return result;
 }
 
 LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,12 +5,13 @@
 
 #include "about/frmAbout.h"
 #include "platform/win32/control_set.h"
+#include "platform/win32/window_base.h"
 
 namespace tarnwick::win32 {
 
 inline constexpr wchar_t kAboutClass[] = L"TarnwickAbout";
 
-class AboutWindow {
+class AboutWindow : public WindowBase<AboutWindow> {
  public:
   AboutWindow(HINSTANCE instance, frmAbout& core, HICON icon);
   ~AboutWindow();
@@ -22,13 +23,12 @@ class AboutWindow {
   void runModal(HWND owner);
 
  private:
-  static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+  friend class WindowBase<AboutWindow>;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE instance_;
   frmAbout& core_;
   HICON icon_;
-  HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   ControlSet controls_;
 };

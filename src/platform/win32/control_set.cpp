@@ -4,6 +4,7 @@
 
 #include "platform/win32/dpi.h"
 #include "platform/win32/text.h"
+#include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
 namespace {
@@ -47,6 +48,29 @@ void registerPanelClass(HINSTANCE instance) {
   panel.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   panel.lpszClassName = kPanelClass;
   RegisterClassExW(&panel);  // fails harmlessly when already registered
+}
+
+// A row's last column can start further right than the list is wide; the list then scrolls
+// sideways as far as its widest row reaches.
+void widenListFor(HWND list, const std::wstring& row) {
+  const auto lastStop =
+      static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(list, win32::kLastTabStopProperty)));
+  const HDC dc = GetDC(list);
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  const wchar_t alphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SIZE size{};
+  GetTextExtentPoint32W(dc, alphabet, 52, &size);
+  const int averageChar = (size.cx / 26 + 1) / 2;
+  const size_t tab = row.rfind(L'\t');
+  const std::wstring last = tab == std::wstring::npos ? row : row.substr(tab + 1);
+  GetTextExtentPoint32W(dc, last.c_str(), static_cast<int>(last.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  const int start = tab == std::wstring::npos ? 0 : MulDiv(lastStop, averageChar, 4);
+  const int extent = start + size.cx + 2 * averageChar;
+  if (extent > static_cast<int>(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0)))
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
 }
 
 }  // namespace
@@ -107,7 +131,7 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
                    [&](forms::ListBox*) {
                      cls = WC_LISTBOXW;
                      style |= LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS | LBS_NOSEL | WS_VSCROLL |
-                              WS_TABSTOP | WS_GROUP;
+                              WS_HSCROLL | WS_TABSTOP | WS_GROUP;
                      exStyle = WS_EX_CLIENTEDGE;
                    },
                },
@@ -129,8 +153,8 @@ void ControlSet::applyDpi(UINT dpi) {
     if (std::holds_alternative<forms::ComboBox*>(child.placement.model)) height *= 8;
     SetWindowPos(child.hwnd, nullptr, twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
                  twipsToPixels(r.width, dpi), height, SWP_NOZORDER | SWP_NOACTIVATE);
-    FontSpec spec = child.placement.font;
-    SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec)), TRUE);
+    SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(child.placement.font)),
+                 TRUE);
     if (std::holds_alternative<ProgramIcon>(child.placement.model) && icon_) {
       const int size = twipsToPixels(r.width, dpi);
       // A copy at the size the density asks for; the control owns it from here on.
@@ -213,11 +237,14 @@ void ControlSet::bind() {
                 switch (op) {
                   case forms::ListBox::Op::Cleared:
                     SendMessageW(h, LB_RESETCONTENT, 0, 0);
+                    SendMessageW(h, LB_SETHORIZONTALEXTENT, 0, 0);
                     break;
-                  case forms::ListBox::Op::Added:
-                    SendMessageW(h, LB_ADDSTRING, 0,
-                                 reinterpret_cast<LPARAM>(widen(list->item(index)).c_str()));
+                  case forms::ListBox::Op::Added: {
+                    const std::wstring row = widen(list->item(index));
+                    SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+                    widenListFor(h, row);
                     break;
+                  }
                   case forms::ListBox::Op::Replaced:
                     SendMessageW(h, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
                     SendMessageW(h, LB_INSERTSTRING, static_cast<WPARAM>(index),

@@ -12,15 +12,6 @@ namespace {
 constexpr UINT_PTR kGlobalTimerId = 1;
 constexpr UINT_PTR kClockTimerId = 2;
 
-// No exception may cross a window procedure: a failing handler just ends where it failed.
-template <class F>
-void callCore(F&& f) noexcept {
-  try {
-    f();
-  } catch (...) {
-  }
-}
-
 Icon loadIcon(HINSTANCE instance, int size) {
   return Icon(static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDI_TARNWICK), IMAGE_ICON, size, size, 0)));
@@ -169,28 +160,6 @@ void MainWindow::onMove() {
   else
     GetWindowRect(hwnd_, &r);
   core_.form.positionChanged(pixelsToTwips(r.left, dpi_), pixelsToTwips(r.top, dpi_));
-}
-
-LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  MainWindow* self;
-  if (message == WM_NCCREATE) {
-    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  LRESULT result = 0;
-  try {
-    result = self->handle(message, wParam, lParam);
-  } catch (...) {
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-  }
-  return result;
 }
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -10,12 +10,13 @@
 #include "platform/win32/control_set.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/skin.h"
+#include "platform/win32/window_base.h"
 
 namespace tarnwick::win32 {
 
 inline constexpr wchar_t kMainClass[] = L"TarnwickMain";
 
-class MainWindow {
+class MainWindow : public WindowBase<MainWindow> {
  public:
   MainWindow(HINSTANCE instance, frmMain& core);
   ~MainWindow();
@@ -24,13 +25,12 @@ class MainWindow {
 
   // Creates the window hidden, with its controls bound to the core's models.
   bool create();
-  HWND hwnd() const { return hwnd_; }
   HICON icon() const { return icon_.get(); }
   // Runs the core's load handler, then shows the window centred on its monitor.
   void loadAndShow();
 
  private:
-  static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+  friend class WindowBase<MainWindow>;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   void applyDpi(UINT dpi);
@@ -42,7 +42,6 @@ class MainWindow {
 
   HINSTANCE instance_;
   frmMain& core_;
-  HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   UINT taskbarCreated_ = 0;
   ControlSet controls_;

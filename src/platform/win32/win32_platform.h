@@ -8,6 +8,9 @@
 
 namespace tarnwick::win32 {
 
+// The last tab stop of a list box, in dialog units, as a window property of the list.
+inline constexpr wchar_t kLastTabStopProperty[] = L"Tarnwick.LastTabStop";
+
 class Win32Platform final : public Platform {
  public:
   MemoryStatus globalMemoryStatus() override;

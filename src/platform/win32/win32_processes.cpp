@@ -116,6 +116,10 @@ void Win32Platform::setListTabStops(OsHandle listBox, const std::vector<int32_t>
   std::vector<INT> native(stops.begin(), stops.end());
   SendMessageW(window(listBox), LB_SETTABSTOPS, native.size(),
                reinterpret_cast<LPARAM>(native.data()));
+  // Kept with the list, so that it can scroll as far as the last column reaches.
+  if (!native.empty())
+    SetPropW(window(listBox), kLastTabStopProperty,
+             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(native.back())));
 }
 
 }  // namespace tarnwick::win32
