@@ -140,17 +140,5 @@ TEST_F(StatusTest, NothingRunsWhileAJobIsOff) {
   EXPECT_EQ(form.intRefreshCount, 0);
 }
 
-TEST_F(StatusTest, TicksArrivingInsideARefreshNest) {
-  form.Form_Load();
-  // Every pump of the refresh delivers another tick, as a busy message queue would.
-  int nested = 0;
-  os.onPump = [&] {
-    if (nested++ < 25) form.tmrGlobalTimer_Timer();
-  };
-  for (int i = 0; i < 11; ++i) form.tmrGlobalTimer_Timer();
-  EXPECT_GE(os.memoryCalls, 2);
-  EXPECT_LE(form.intRefreshCount, form.intRefreshTicks);
-}
-
 }  // namespace
 }  // namespace tarnwick
