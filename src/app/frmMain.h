@@ -143,6 +143,8 @@ class frmMain {
 
  private:
   void UnloadMe();
+  void PriorityChosen(uint32_t& priority, uint32_t value, int line,
+                      const forms::OptionGroup& group);
   void ApplyWorkingChoices();
   void RefreshStatus();
   void OptimizeRam(const int16_t& count);

@@ -26,22 +26,24 @@ void frmMain::BoostForegroundProcess(const OsHandle& window) {
   if (process) platform_.closeHandle(process);
 }
 
-void frmMain::optActive_Click(int16_t Index) {
+// A new class applies at once, even with the same window in front, and is recorded in the
+// group's settings line.
+void frmMain::PriorityChosen(uint32_t& priority, uint32_t value, int line,
+                             const forms::OptionGroup& group) {
   if (blnLoading) return;
-  lngActivePriority = choices::activeClass(Index);
+  priority = value;
   lngLastForeground = -1;
   WatchForegroundWindow();
-  SetSettingsLine(5, optActive.value(0) ? "0" : "1");
+  SetSettingsLine(line, group.value(0) ? "0" : "1");
   platform_.doEvents();
 }
 
+void frmMain::optActive_Click(int16_t Index) {
+  PriorityChosen(lngActivePriority, choices::activeClass(Index), 5, optActive);
+}
+
 void frmMain::optNonActive_Click(int16_t Index) {
-  if (blnLoading) return;
-  lngNonActivePriority = choices::nonActiveClass(Index);
-  lngLastForeground = -1;
-  WatchForegroundWindow();
-  SetSettingsLine(6, optNonActive.value(0) ? "0" : "1");
-  platform_.doEvents();
+  PriorityChosen(lngNonActivePriority, choices::nonActiveClass(Index), 6, optNonActive);
 }
 
 }  // namespace tarnwick

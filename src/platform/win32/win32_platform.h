@@ -8,6 +8,12 @@
 
 namespace tarnwick::win32 {
 
+// The core's handle values as the Win32 types they are.
+template <class T>
+T as(OsHandle value) {
+  return reinterpret_cast<T>(value);
+}
+
 // The last tab stop of a list box, in dialog units, as a window property of the list.
 inline constexpr wchar_t kLastTabStopProperty[] = L"Tarnwick.LastTabStop";
 

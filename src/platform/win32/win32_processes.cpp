@@ -13,13 +13,6 @@ namespace tarnwick::win32 {
 
 namespace {
 
-HANDLE handle(OsHandle value) {
-  return reinterpret_cast<HANDLE>(value);
-}
-HWND window(OsHandle value) {
-  return reinterpret_cast<HWND>(value);
-}
-
 bool fillEntry(BOOL found, const PROCESSENTRY32W& native, ProcessEntry& entry) {
   if (!found) return false;
   // The whole zero-padded field, as the record holds it.
@@ -48,13 +41,13 @@ OsHandle Win32Platform::createToolhelp32Snapshot(uint32_t flags, uint32_t proces
 bool Win32Platform::process32First(OsHandle snapshot, ProcessEntry& entry) {
   PROCESSENTRY32W native{};
   native.dwSize = sizeof native;
-  return fillEntry(Process32FirstW(handle(snapshot), &native), native, entry);
+  return fillEntry(Process32FirstW(as<HANDLE>(snapshot), &native), native, entry);
 }
 
 bool Win32Platform::process32Next(OsHandle snapshot, ProcessEntry& entry) {
   PROCESSENTRY32W native{};
   native.dwSize = sizeof native;
-  return fillEntry(Process32NextW(handle(snapshot), &native), native, entry);
+  return fillEntry(Process32NextW(as<HANDLE>(snapshot), &native), native, entry);
 }
 
 bool Win32Platform::enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) {
@@ -68,7 +61,7 @@ bool Win32Platform::enumProcessModules(OsHandle process, uintptr_t* modules, uin
                                        uint32_t* needed) {
   DWORD written = 0;
   const BOOL ok =
-      EnumProcessModules(handle(process), reinterpret_cast<HMODULE*>(modules), cb, &written);
+      EnumProcessModules(as<HANDLE>(process), reinterpret_cast<HMODULE*>(modules), cb, &written);
   *needed = written;
   return ok;
 }
@@ -76,7 +69,7 @@ bool Win32Platform::enumProcessModules(OsHandle process, uintptr_t* modules, uin
 std::string Win32Platform::getModuleFileNameEx(OsHandle process, uintptr_t module,
                                                uint32_t capacity) {
   std::vector<wchar_t> buffer(capacity);
-  const DWORD n = GetModuleFileNameExW(handle(process), reinterpret_cast<HMODULE>(module),
+  const DWORD n = GetModuleFileNameExW(as<HANDLE>(process), reinterpret_cast<HMODULE>(module),
                                        buffer.data(), capacity);
   return narrow(std::wstring_view(buffer.data(), std::min<DWORD>(n, capacity)));
 }
@@ -86,15 +79,15 @@ OsHandle Win32Platform::openProcess(uint32_t access, bool inherit, uint32_t proc
 }
 
 uint32_t Win32Platform::getPriorityClass(OsHandle process) {
-  return GetPriorityClass(handle(process));
+  return GetPriorityClass(as<HANDLE>(process));
 }
 
 bool Win32Platform::setPriorityClass(OsHandle process, uint32_t priorityClass) {
-  return SetPriorityClass(handle(process), priorityClass);
+  return SetPriorityClass(as<HANDLE>(process), priorityClass);
 }
 
 bool Win32Platform::closeHandle(OsHandle value) {
-  return CloseHandle(handle(value));
+  return CloseHandle(as<HANDLE>(value));
 }
 
 OsHandle Win32Platform::getForegroundWindow() {
@@ -103,22 +96,22 @@ OsHandle Win32Platform::getForegroundWindow() {
 
 uint32_t Win32Platform::getWindowThreadProcessId(OsHandle value, uint32_t* processId) {
   DWORD pid = 0;
-  const DWORD thread = GetWindowThreadProcessId(window(value), &pid);
+  const DWORD thread = GetWindowThreadProcessId(as<HWND>(value), &pid);
   *processId = pid;
   return thread;
 }
 
 bool Win32Platform::lockWindowUpdate(OsHandle value) {
-  return LockWindowUpdate(window(value));
+  return LockWindowUpdate(as<HWND>(value));
 }
 
 void Win32Platform::setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) {
   std::vector<INT> native(stops.begin(), stops.end());
-  SendMessageW(window(listBox), LB_SETTABSTOPS, native.size(),
+  SendMessageW(as<HWND>(listBox), LB_SETTABSTOPS, native.size(),
                reinterpret_cast<LPARAM>(native.data()));
   // Kept with the list, so that it can scroll as far as the last column reaches.
   if (!native.empty())
-    SetPropW(window(listBox), kLastTabStopProperty,
+    SetPropW(as<HWND>(listBox), kLastTabStopProperty,
              reinterpret_cast<HANDLE>(static_cast<INT_PTR>(native.back())));
 }
 

@@ -12,32 +12,23 @@
 
 namespace tarnwick::win32 {
 
-namespace {
-HWND window(OsHandle value) {
-  return reinterpret_cast<HWND>(value);
-}
-HKEY key(OsHandle value) {
-  return reinterpret_cast<HKEY>(value);
-}
-}  // namespace
-
 bool Win32Platform::releaseCapture() {
   return ReleaseCapture();
 }
 
 intptr_t Win32Platform::sendMessage(OsHandle target, uint32_t message, uintptr_t wParam,
                                     intptr_t lParam) {
-  return SendMessageW(window(target), message, wParam, lParam);
+  return SendMessageW(as<HWND>(target), message, wParam, lParam);
 }
 
 bool Win32Platform::setWindowPos(OsHandle target, OsHandle insertAfter, int x, int y, int cx,
                                  int cy, uint32_t flags) {
-  return SetWindowPos(window(target), window(insertAfter), x, y, cx, cy, flags);
+  return SetWindowPos(as<HWND>(target), as<HWND>(insertAfter), x, y, cx, cy, flags);
 }
 
 void Win32Platform::activateWindow(OsHandle target) {
-  SetForegroundWindow(window(target));
-  SetFocus(window(target));
+  SetForegroundWindow(as<HWND>(target));
+  SetFocus(as<HWND>(target));
 }
 
 int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& captions) {
@@ -52,23 +43,23 @@ int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& cap
   POINT at;
   GetCursorPos(&at);
   // Without the foreground the menu would not close when the user clicks elsewhere.
-  SetForegroundWindow(window(owner));
+  SetForegroundWindow(as<HWND>(owner));
   const int chosen =
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window(owner), nullptr);
-  PostMessageW(window(owner), WM_NULL, 0, 0);
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, as<HWND>(owner), nullptr);
+  PostMessageW(as<HWND>(owner), WM_NULL, 0, 0);
   DestroyMenu(menu);
   return chosen - 1;
 }
 
 void Win32Platform::showModal(frmAbout& dialog, OsHandle owner) {
   AboutWindow about(instance_, dialog, icon_);
-  about.runModal(window(owner));
+  about.runModal(as<HWND>(owner));
 }
 
 bool Win32Platform::shellNotifyIcon(uint32_t message, const NotifyIconData& data) {
   NOTIFYICONDATAW nid{};
   nid.cbSize = sizeof nid;
-  nid.hWnd = window(data.hWnd);
+  nid.hWnd = as<HWND>(data.hWnd);
   nid.uID = data.uID;
   nid.uFlags = data.uFlags;
   nid.uCallbackMessage = data.uCallbackMessage;
@@ -83,7 +74,7 @@ bool Win32Platform::shellExecute(OsHandle parent, const std::string& verb, const
                                  const std::string& parameters, const std::string& directory,
                                  int show) {
   const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(window(parent), widen(verb).c_str(), widen(file).c_str(),
+      ShellExecuteW(as<HWND>(parent), widen(verb).c_str(), widen(file).c_str(),
                     parameters.empty() ? nullptr : widen(parameters).c_str(),
                     directory.empty() ? nullptr : widen(directory).c_str(), show));
   return result > 32;
@@ -133,7 +124,7 @@ ShellApi::Version Win32Platform::programVersion() {
 
 OsHandle Win32Platform::regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(key(root), widen(subKey).c_str(), 0, access, &opened) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(as<HKEY>(root), widen(subKey).c_str(), 0, access, &opened) != ERROR_SUCCESS)
     return 0;
   return reinterpret_cast<OsHandle>(opened);
 }
@@ -143,8 +134,8 @@ bool Win32Platform::regQueryValueEx(OsHandle handle, const std::string& valueNam
   std::vector<BYTE> buffer(static_cast<size_t>(*size) * sizeof(wchar_t));
   DWORD bytes = static_cast<DWORD>(buffer.size());
   DWORD valueType = 0;
-  if (RegQueryValueExW(key(handle), widen(valueName).c_str(), nullptr, &valueType, buffer.data(),
-                       &bytes) != ERROR_SUCCESS)
+  if (RegQueryValueExW(as<HKEY>(handle), widen(valueName).c_str(), nullptr, &valueType,
+                       buffer.data(), &bytes) != ERROR_SUCCESS)
     return false;
   *type = valueType;
   std::string value;
@@ -161,7 +152,7 @@ bool Win32Platform::regQueryValueEx(OsHandle handle, const std::string& valueNam
 }
 
 bool Win32Platform::regCloseKey(OsHandle handle) {
-  return handle && RegCloseKey(key(handle)) == ERROR_SUCCESS;
+  return handle && RegCloseKey(as<HKEY>(handle)) == ERROR_SUCCESS;
 }
 
 }  // namespace tarnwick::win32
