@@ -10,7 +10,7 @@
 
 #include "app/frmMain.h"
 #include "memory/modOptimize.h"
-#include "platform/fake/fake_platform.h"
+#include "fake/fake_platform.h"
 
 namespace {
 
@@ -20,7 +20,6 @@ constexpr int kBlocks = 64;  // 128 MB a run
 
 void OptimizeRam(benchmark::State& state) {
   FakePlatform os;
-  os.blockChars = modOptimize::kBlockChars;
   os.memory = {64ull << 30, 32ull << 30, 64ull << 30};
   frmMain form(os);
   for (auto _ : state) {
@@ -36,7 +35,7 @@ BENCHMARK(OptimizeRam)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BareAllocateAndFill(benchmark::State& state) {
   for (auto _ : state) {
-    std::vector<RamBlock> blocks(kBlocks + 1);
+    std::vector<modOptimize::RamBlock> blocks(kBlocks + 1);
     for (int i = 0; i < kBlocks; ++i) blocks[i] = modOptimize::NewRamBlock();
     benchmark::DoNotOptimize(blocks.data());
     benchmark::ClobberMemory();

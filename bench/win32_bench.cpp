@@ -116,7 +116,7 @@ void idleAndFootprint(const fs::path& tarnwick, const fs::path& bare) {
 }
 
 void listPass() {
-  tarnwick::win32::Win32Platform platform;
+  tarnwick::win32::Win32Platform platform(GetModuleHandleW(nullptr));
   tarnwick::frmMain form(platform);
   form.ListProcesses(true);  // warm up
   LARGE_INTEGER frequency, start, end;

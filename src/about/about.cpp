@@ -39,25 +39,30 @@ void frmAbout::lblSite_Click() {
 void frmAbout::StartSysInfo() {
   try {
     std::string path;
-    if (!GetKeyValue(kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
-                     path)) {
-      if (!GetKeyValue(kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO",
-                       path))
-        throw RuntimeError("no System Information");
-      path += "\\MSINFO32.EXE";
-      if (!platform_.findOrdinaryFile(path)) throw RuntimeError("File not found");
+    const auto found = [&] { return platform_.findOrdinaryFile(path); };
+    bool located = GetKeyValue(win::kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                               "PATH", path) &&
+                   found();
+    if (!located)
+      located = GetKeyValue(win::kHKeyLocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location",
+                            "MSINFO", path) &&
+                (path += "\\MSINFO32.EXE", found());
+    // Current Windows names it in neither place; it lives in the system folder.
+    if (!located) {
+      path = platform_.systemFolder() + "\\msinfo32.exe";
+      located = found();
     }
-    if (!platform_.startProgram(path)) throw RuntimeError("File not found");
+    if (!located || !platform_.startProgram(path)) throw RuntimeError("File not found");
   } catch (const std::exception&) {
-    platform_.messageBox("System Information Is Unavailable At This Time", kAppTitle,
-                         MessageBoxApi::kNoIcon);
+    // Owned by this box, so that it stays in front and the box takes no second click.
+    platform_.messageBox(form.hWnd, "System Information Is Unavailable At This Time", kAppTitle, 0);
   }
 }
 
 bool frmAbout::GetKeyValue(const OsHandle& KeyRoot, const std::string& KeyName,
                            const std::string& SubKeyRef, std::string& KeyVal) {
   // Read access is all this needs; full access is refused to standard users.
-  const OsHandle key = platform_.regOpenKeyEx(KeyRoot, KeyName, RegistryApi::kKeyRead);
+  const OsHandle key = platform_.regOpenKeyEx(KeyRoot, KeyName, win::kKeyRead);
   struct Closer {
     Platform& platform;
     OsHandle key;
@@ -76,9 +81,11 @@ bool frmAbout::GetKeyValue(const OsHandle& KeyRoot, const std::string& KeyName,
   // Cut to the reported size; a string's size counts its terminating zero, which goes.
   if (size == 0 || size > buffer.size()) throw RuntimeError("Invalid procedure call or argument");
   const std::string value = buffer.substr(0, buffer[size - 1] == '\0' ? size - 1 : size);
-  if (type == RegistryApi::kRegSz) {
+  if (type == win::kRegSz) {
     KeyVal = value;
-  } else if (type == RegistryApi::kRegDword) {
+  } else if (type == win::kRegExpandSz) {
+    KeyVal = platform_.expandEnvironmentStrings(value);  // "%SystemRoot%\\..." on current Windows
+  } else if (type == win::kRegDword) {
     uint32_t number = 0;
     std::memcpy(&number, buffer.data(), std::min<size_t>(sizeof number, size));
     KeyVal = std::to_string(number);
@@ -88,15 +95,19 @@ bool frmAbout::GetKeyValue(const OsHandle& KeyRoot, const std::string& KeyName,
 
 std::vector<Placement> frmAbout::layout() {
   const FontSpec title{"MS Sans Serif", 12, true};
+  const FontSpec link{"MS Sans Serif", 8, false, true};
   return {
-      {kIdAboutIcon, "picIcon", {120, 240, 720, 720}, kIdNone, ProgramIcon{}},
-      {kIdAboutTitle, "lblTitle", {1050, 240, 4485, 360}, kIdNone, &lblTitle, title},
-      {kIdAboutVersion, "lblVersion", {1050, 600, 4485, 225}, kIdNone, &lblVersion},
-      {kIdAboutDescription, "lblDescription", {1050, 1080, 4005, 450}, kIdNone, &lblDescription},
-      {kIdAboutSite, "lblSite", {120, 1680, 2415, 255}, kIdNone, Link{&lblSite}},
-      {kIdAboutNotice, "Label1", {120, 2040, 3975, 1215}, kIdNone, &Label1},
-      {kIdAboutOK, "cmdOK", {4245, 2145, 1260, 345}, kIdNone, &cmdOK},
-      {kIdAboutSysInfo, "cmdSysInfo", {4260, 2595, 1245, 345}, kIdNone, &cmdSysInfo},
+      {kIdAboutIcon, {120, 240, 720, 720}, kIdNone, ProgramIcon{}},
+      {kIdAboutTitle, {1050, 240, 4485, 360}, kIdNone, &lblTitle, title},
+      {kIdAboutVersion, {1050, 600, 4485, 225}, kIdNone, &lblVersion},
+      {kIdAboutDescription, {1050, 1080, 4005, 450}, kIdNone, &lblDescription},
+      {kIdAboutSite, {120, 1680, 2415, 255}, kIdNone, Link{&lblSite}, link},
+      // Line1(1) and Line1(0): a grey line over a white one.
+      {kIdAboutRuleDark, {90, 1965, 5564, 15}, kIdNone, Rule{false}},
+      {kIdAboutRuleLight, {105, 1980, 5549, 15}, kIdNone, Rule{true}},
+      {kIdAboutNotice, {120, 2040, 3975, 1215}, kIdNone, &Label1},
+      {kIdAboutOK, {4245, 2145, 1260, 345}, kIdNone, &cmdOK},
+      {kIdAboutSysInfo, {4260, 2595, 1245, 345}, kIdNone, &cmdSysInfo},
   };
 }
 

@@ -12,19 +12,13 @@
 namespace tarnwick {
 
 inline constexpr const char* kSiteAddress = "https://tarnwick.example.com/";
-inline constexpr int kAboutWidthTwips = 5730;
-inline constexpr int kAboutHeightTwips = 3240;
-// HKEY_LOCAL_MACHINE, as the system's predefined handle value.
-inline constexpr OsHandle kHKeyLocalMachine =
-    static_cast<OsHandle>(static_cast<int32_t>(0x80000002));
 
-class frmAbout {
+class frmAbout final : public Dialog {
  public:
   explicit frmAbout(Platform& platform);
   frmAbout(const frmAbout&) = delete;
   frmAbout& operator=(const frmAbout&) = delete;
 
-  forms::Form form;
   forms::Label lblTitle{"Application Title"};
   forms::Label lblVersion{"Version"};
   forms::Label lblDescription{
@@ -36,7 +30,8 @@ class frmAbout {
   forms::CommandButton cmdOK{"OK"};
   forms::CommandButton cmdSysInfo{"&System Info..."};
 
-  void Form_Load();
+  void Form_Load() override;
+  void Cancel() override { cmdOK_Click(); }
   void cmdOK_Click();
   void cmdSysInfo_Click();
   void lblSite_Click();
@@ -44,7 +39,8 @@ class frmAbout {
   bool GetKeyValue(const OsHandle& KeyRoot, const std::string& KeyName,
                    const std::string& SubKeyRef, std::string& KeyVal);
 
-  std::vector<Placement> layout();
+  std::vector<Placement> layout() override;
+  TwipsRect clientTwips() const override { return {0, 0, 5730, 3240}; }
 
  private:
   Platform& platform_;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace tarnwick::choices {
 
 // RAM level ("Low", "Moderate", "High"): percent of used memory claimed on top of the free.
@@ -11,14 +13,13 @@ inline constexpr int16_t kRamLevels[] = {10, 15, 20};
 // Free-memory trigger ("10%", "20%", "30%"): share of total memory.
 inline constexpr float kFreeLimits[] = {0.1f, 0.2f, 0.3f};
 
-inline constexpr uint32_t kNormal = 0x20, kAboveNormal = 0x8000, kBelowNormal = 0x4000;
 // Active application: "High" runs above normal, not at HIGH; "Normal" at normal.
 inline uint32_t activeClass(int index) {
-  return index == 0 ? kAboveNormal : kNormal;
+  return index == 0 ? win::kAboveNormalPriorityClass : win::kNormalPriorityClass;
 }
 // Other applications: "Normal" at normal; "Low" below normal, not at IDLE.
 inline uint32_t nonActiveClass(int index) {
-  return index == 0 ? kNormal : kBelowNormal;
+  return index == 0 ? win::kNormalPriorityClass : win::kBelowNormalPriorityClass;
 }
 
 }  // namespace tarnwick::choices

@@ -3,17 +3,12 @@
 
 namespace tarnwick {
 
-namespace {
-constexpr uint32_t kWmNcLButtonDown = 0xA1;
-constexpr uintptr_t kHtCaption = 2;
-}  // namespace
-
 void frmMain::Form_MouseDown(int16_t Button, int16_t, float, float) {
   if (Button != 1) return;
   // What a press on a real title bar would send: the system then moves the window with the
   // mouse until the button is released.
   platform_.releaseCapture();
-  platform_.sendMessage(form.hWnd, kWmNcLButtonDown, kHtCaption, 0);
+  platform_.sendMessage(form.hWnd, win::kWmNcLButtonDown, win::kHtCaption, 0);
 }
 
 void frmMain::lblCmdClose_Click() {

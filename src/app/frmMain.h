@@ -5,11 +5,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/layout.h"
 #include "forms/controls.h"
+#include "memory/modOptimize.h"
 #include "platform/platform.h"
 
 namespace tarnwick {
@@ -47,10 +49,16 @@ class frmMain {
 
   forms::Timer tmrTimer{987, true};
   forms::Timer tmrGlobalTimer{200, true};
+  // Tries again to add the tray icon while the shell refuses it (at logon, before Explorer).
+  forms::Timer tmrTrayRetry{3000, false};
 
   // The tray icon's popup menu.
   std::vector<forms::MenuItem> mnuPopup;
   NotifyIconData nidTray;
+  // The icon is in the notification area; until it is, minimising does not hide the window.
+  bool blnInTray = false;
+  // The refusal to close during an optimisation is on the screen.
+  bool blnRefusing = false;
   // The window's position in twips at the last resize, never below zero.
   double dblSavedLeft = 0, dblSavedTop = 0;
 
@@ -65,12 +73,21 @@ class frmMain {
 
   bool blnLoading = false;
 
+  // The settings file exists but could not be read: it is never written over in this run.
+  bool blnKeepSettingsFile = false;
+  // The file's bytes as read at start-up, and whether the user has changed a choice since: a
+  // file in a shape the program does not write is kept until a choice changes.
+  std::optional<std::string> strSettingsAsRead;
+  bool blnChoicesChanged = false;
+
   // The optimiser's blocks, one slot more than blocks; empty outside a run.
-  std::vector<RamBlock> varRamBlocks;
+  std::vector<modOptimize::RamBlock> varRamBlocks;
   // Percent of used memory an optimisation claims on top of the free memory.
   int16_t intRamLevel = 0;
   // Free share of total memory below which an optimisation starts by itself.
   float sngFreeLimit = 0.0f;
+  // When the last optimisation ended (tick count); the trigger waits a cool-down after it.
+  std::optional<uint64_t> lastRunEnded;
 
   // Priority classes for the foreground application and for every other process.
   uint32_t lngActivePriority = 0, lngNonActivePriority = 0;
@@ -92,6 +109,7 @@ class frmMain {
   // The tray icon and its menu.
   void AddToSystemTray();
   void RemoveFromSystemTray();
+  void tmrTrayRetry_Timer();
   void RestoreWindow();
   void Form_Resize();
   // A mouse event over the tray icon; `Message` is the mouse message's number.
@@ -143,10 +161,13 @@ class frmMain {
 
  private:
   void UnloadMe();
+  // The settings file's full path; fails when the program's folder is unknown.
+  std::string SettingsPath(const std::string& strPath, const std::string& strFileName);
   void PriorityChosen(uint32_t& priority, uint32_t value, int line,
                       const forms::OptionGroup& group);
   void ApplyWorkingChoices();
   void RefreshStatus();
+  void StepInterval(int step);
   void OptimizeRam(const int16_t& count);
   void TestFreeMemory();
 

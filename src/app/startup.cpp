@@ -25,16 +25,19 @@ frmMain::frmMain(Platform& platform) : platform_(platform) {
   UpDown.DownClick = [this] { UpDown_DownClick(); };
   optActive.Click = [this](int16_t index) { optActive_Click(index); };
   optNonActive.Click = [this](int16_t index) { optNonActive_Click(index); };
-  mnuPopup.push_back(
-      forms::MenuItem{"mnuPopupOpen", "Show Tarnwick", [this] { mnuPopupOpen_Click(); }});
-  mnuPopup.push_back(
-      forms::MenuItem{"mnuPopupOptimize", "Optimize Now", [this] { mnuPopupOptimize_Click(); }});
-  mnuPopup.push_back(forms::MenuItem{"mnuPopupSep1", "-", nullptr});
-  mnuPopup.push_back(forms::MenuItem{"mnuPopupExit", "Exit", [this] { mnuPopupExit_Click(); }});
+  tmrTrayRetry.Tick = [this] { tmrTrayRetry_Timer(); };
+  mnuPopup = {{"Show Tarnwick", [this] { mnuPopupOpen_Click(); }},
+              {"Optimize Now", [this] { mnuPopupOptimize_Click(); }},
+              {"-", nullptr},
+              {"Exit", [this] { mnuPopupExit_Click(); }}};
 }
 
 void frmMain::Form_Load() {
-  if (platform_.anotherInstanceRunning()) {
+  // Access denied: it runs already, at another integrity level (elevated, say).
+  const uint32_t instance = platform_.createInstanceObject();
+  if (instance == win::kErrorAlreadyExists || instance == win::kErrorAccessDenied) {
+    // Starting the program again is how users look for its window: the running one shows it.
+    platform_.showOtherInstance();
     platform_.endProgram();
     return;
   }
@@ -56,7 +59,7 @@ void frmMain::Form_Load() {
                      intWatchTicks = 20;
                      blnWatchOn = true;
                    },
-                   pumped([&] { modOptimize::SetListTabStops(platform_, lstProcessList); }),
+                   pumped([&] { modOptimize::SetListTabStops(lstProcessList); }),
                    pumped([&] { ListProcesses(true); }), pumped([&] { TimerCode(); }),
                    [&] { blnLoading = false; });
 }
@@ -79,10 +82,15 @@ void frmMain::Form_Unload(int16_t& Cancel) {
   if (modOptimize::blnOptimizing) {
     skipOnErrorSteps(
         [&] {
-          platform_.messageBox(
-              "Optimization in progress. Please wait for optimization\r\n"
-              "to finish before exiting Tarnwick Demo.",
-              kAppTitle, MessageBoxApi::kInformation);
+          // Shown aside, not from inside the run's pump, so the run goes on and ends underneath
+          // it; a second request while it is up adds no second box.
+          if (blnRefusing) return;
+          blnRefusing = true;
+          platform_.messageBoxAside(form.hWnd,
+                                    "Optimization in progress. Please wait for optimization\r\n"
+                                    "to finish before exiting Tarnwick Demo.",
+                                    kAppTitle, win::kMbIconInformation,
+                                    [this] { blnRefusing = false; });
         },
         [&] { Cancel = 1; });
     return;

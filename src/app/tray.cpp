@@ -6,10 +6,7 @@
 namespace tarnwick {
 
 namespace {
-constexpr uint32_t kWmLButtonUp = 0x202, kWmRButtonUp = 0x205;
-constexpr uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4;
-constexpr OsHandle kHwndTopmost = -1, kHwndNoTopmost = -2;
-constexpr uint32_t kSwpNoSizeNoMove = 3;
+constexpr uint32_t kSwpNoSizeNoMove = win::kSwpNoSize | win::kSwpNoMove;
 }  // namespace
 
 void frmMain::AddToSystemTray() {
@@ -17,26 +14,38 @@ void frmMain::AddToSystemTray() {
       [&] {
         nidTray.hWnd = form.hWnd;
         nidTray.uID = 1;
-        nidTray.uFlags = kNifMessage | kNifIcon | kNifTip;
+        nidTray.uFlags = win::kNifMessage | win::kNifIcon | win::kNifTip;
         // A private message: a plain mouse move over the window can never look like a click
         // on the icon.
-        nidTray.uCallbackMessage = kTrayCallbackMessage;
+        nidTray.uCallbackMessage = win::kTrayCallbackMessage;
         nidTray.hIcon = form.hIcon;
         nidTray.szTip = std::string("Click here to open Tarnwick Demo.") + '\0';
         nidTray.szTip.resize(64, ' ');
       },
-      [&] { platform_.shellNotifyIcon(ShellApi::kNimAdd, nidTray); });
+      [&] {
+        // An add that timed out may still have put the icon there; then only a change finds it.
+        blnInTray = platform_.shellNotifyIcon(win::kNimAdd, nidTray) ||
+                    platform_.shellNotifyIcon(win::kNimModify, nidTray);
+        // Refused at logon before the shell is ready: again until it is there.
+        tmrTrayRetry.setEnabled(!blnInTray);
+      });
+}
+
+void frmMain::tmrTrayRetry_Timer() {
+  AddToSystemTray();
 }
 
 void frmMain::RemoveFromSystemTray() {
-  skipOnError([&] { platform_.shellNotifyIcon(ShellApi::kNimDelete, nidTray); });
+  skipOnErrorSteps([&] { tmrTrayRetry.setEnabled(false); },
+                   [&] { platform_.shellNotifyIcon(win::kNimDelete, nidTray); },
+                   [&] { blnInTray = false; });
 }
 
 void frmMain::nidTray_Callback(uint32_t Message) {
   skipOnError([&] {
-    if (Message == kWmLButtonUp) {
+    if (Message == win::kWmLButtonUp) {
       RestoreWindow();
-    } else if (Message == kWmRButtonUp) {
+    } else if (Message == win::kWmRButtonUp) {
       std::vector<std::string> captions;
       for (const forms::MenuItem& item : mnuPopup) captions.push_back(item.caption);
       const int chosen = platform_.popupMenu(form.hWnd, captions);
@@ -47,17 +56,20 @@ void frmMain::nidTray_Callback(uint32_t Message) {
 }
 
 void frmMain::Form_Resize() {
+  ScreenRect screen;
   skipOnErrorSteps(
       [&] {
         dblSavedLeft = form.left();
         dblSavedTop = form.top();
       },
-      [&] { dblSavedLeft = std::max(dblSavedLeft, 0.0); },
-      [&] { dblSavedTop = std::max(dblSavedTop, 0.0); },
+      // Kept on the screen; a monitor left of or above the main one lies below zero.
+      [&] { screen = platform_.virtualScreen(); },
+      [&] { dblSavedLeft = std::max(dblSavedLeft, screen.left); },
+      [&] { dblSavedTop = std::max(dblSavedTop, screen.top); },
       [&] {
         if (form.windowState() != forms::WindowState::Minimized) return;
-        // Into the tray: only the icon remains.
-        skipOnErrorSteps([&] { form.setVisible(false); },
+        // Into the tray: only the icon remains. Without an icon it would be lost for good.
+        skipOnErrorSteps([&] { form.setVisible(!blnInTray); },
                          [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
                          [&] { platform_.doEvents(); });
       });
@@ -74,8 +86,10 @@ void frmMain::RestoreWindow() {
       },
       [&] { platform_.activateWindow(form.hWnd); },
       // Above all others for a moment, then back among them.
-      [&] { platform_.setWindowPos(form.hWnd, kHwndTopmost, 0, 0, 0, 0, kSwpNoSizeNoMove); },
-      [&] { platform_.setWindowPos(form.hWnd, kHwndNoTopmost, 0, 0, 0, 0, kSwpNoSizeNoMove); });
+      [&] { platform_.setWindowPos(form.hWnd, win::kHwndTopmost, 0, 0, 0, 0, kSwpNoSizeNoMove); },
+      [&] {
+        platform_.setWindowPos(form.hWnd, win::kHwndNoTopmost, 0, 0, 0, 0, kSwpNoSizeNoMove);
+      });
 }
 
 void frmMain::mnuPopupOpen_Click() {

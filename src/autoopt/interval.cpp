@@ -73,7 +73,7 @@ void frmMain::txtMinutes_Change() {
       [&] {
         // An interval that is not a number is never reached. One lowered below the minutes
         // already counted fires at the next minute instead of never again.
-        const auto interval = parseNumber(lstSettings.item(2));
+        const auto interval = parseNumber(lstSettings.item(2), platform_.decimalSeparator());
         if (!interval) return;
         const double whole = std::floor(*interval);
         if (whole < 1 || counter(txtMinutes) < whole) return;
@@ -90,15 +90,20 @@ void frmMain::txtInterval_Change() {
 }
 
 void frmMain::UpDown_UpClick() {
-  if (!parseNumber(txtInterval.text())) txtInterval.setText("0");
-  const double interval = *parseNumber(txtInterval.text());
-  if (interval < 99) txtInterval.setText(numberText(interval + 1));
+  StepInterval(1);
 }
 
 void frmMain::UpDown_DownClick() {
-  if (!parseNumber(txtInterval.text())) txtInterval.setText("0");
-  const double interval = *parseNumber(txtInterval.text());
-  if (interval > 0) txtInterval.setText(numberText(interval - 1));
+  StepInterval(-1);
+}
+
+// Steps are read and written as the user's locale writes numbers: "2,5" goes up to "3,5".
+void frmMain::StepInterval(int step) {
+  const std::string separator = platform_.decimalSeparator();
+  if (!parseNumber(txtInterval.text(), separator)) txtInterval.setText("0");
+  const double interval = *parseNumber(txtInterval.text(), separator);
+  if (step > 0 ? interval < 99 : interval > 0)
+    txtInterval.setText(numberText(interval + step, separator));
 }
 
 }  // namespace tarnwick

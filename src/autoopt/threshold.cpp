@@ -4,13 +4,19 @@
 
 namespace tarnwick {
 
+namespace {
+constexpr uint64_t kCoolDownMs = 5 * 60 * 1000;
+}  // namespace
+
 void frmMain::TestFreeMemory() {
   if (chkAutoOptimize[1].value() != 1 || lngTotalRam == 0) return;
   const auto ratio = static_cast<float>(static_cast<double>(lngFreeRam) / lngTotalRam);
   // Strictly below: a share equal to the threshold in single precision does not fire.
-  if (ratio < sngFreeLimit) {
-    skipOnErrorSteps([&] { cmdOptimizeNow_Click(); }, [&] { platform_.doEvents(); });
-  }
+  if (!(ratio < sngFreeLimit)) return;
+  // A run that did not lift free memory above the threshold will not do better seconds later:
+  // none starts within five minutes of the end of the last, whatever started that one.
+  if (lastRunEnded && platform_.tickCount() - *lastRunEnded < kCoolDownMs) return;
+  skipOnErrorSteps([&] { cmdOptimizeNow_Click(); }, [&] { platform_.doEvents(); });
 }
 
 void frmMain::cbbPercent_Click() {

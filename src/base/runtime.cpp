@@ -1,7 +1,8 @@
 #include "base/runtime.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace tarnwick {
@@ -41,39 +42,37 @@ bool isBlank(char c) {
 }
 }  // namespace
 
-std::optional<double> parseNumber(std::string_view text) {
+std::optional<double> parseNumber(std::string_view text, std::string_view separator) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
 
-  bool negative = false;
+  std::string plain;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
+    plain += text.front();
     text.remove_prefix(1);
   }
-  // Only plain digits with one optional point; from_chars alone would take "inf", "1e5", "0x".
+  // Only plain digits with one optional separator; strtod alone would take "inf", "1e5", "0x".
   size_t digits = 0, points = 0;
-  for (char c : text) {
-    if (c >= '0' && c <= '9')
+  while (!text.empty()) {
+    if (text.front() >= '0' && text.front() <= '9') {
       ++digits;
-    else if (c == '.')
+      plain += text.front();
+      text.remove_prefix(1);
+    } else if (!separator.empty() && text.substr(0, separator.size()) == separator) {
       ++points;
-    else
+      plain += '.';
+      text.remove_prefix(separator.size());
+    } else {
       return std::nullopt;
+    }
   }
   if (digits == 0 || points > 1) return std::nullopt;
-
-  std::string plain(text);
-  if (plain.front() == '.') plain.insert(plain.begin(), '0');
-  double value = 0;
-  const auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-  if (ec != std::errc() && ec != std::errc::result_out_of_range) return std::nullopt;
-  if (ec == std::errc::result_out_of_range) value = std::numeric_limits<double>::infinity();
-  (void)end;
-  return negative ? -value : value;
+  // The C locale's strtod reads "." whatever the user's locale; an overflow gives infinity.
+  return std::strtod(plain.c_str(), nullptr);
 }
 
-int16_t floorToInt16(std::string_view text) {
-  const auto number = parseNumber(text);
+int16_t floorToInt16(std::string_view text, std::string_view separator) {
+  const auto number = parseNumber(text, separator);
   if (!number) throw RuntimeError("Type mismatch");
   const double whole = std::floor(*number);
   if (!(whole >= std::numeric_limits<int16_t>::min() &&
@@ -82,14 +81,17 @@ int16_t floorToInt16(std::string_view text) {
   return static_cast<int16_t>(whole);
 }
 
-std::string numberText(double value) {
+std::string numberText(double value, std::string_view separator) {
   if (value == std::floor(value) && std::fabs(value) < 1e15) {
     return std::to_string(static_cast<long long>(value));
   }
+  // Fifteen significant digits, so that 2.9 + 1 reads 3.9 and not its binary neighbour.
   char buffer[64];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  (void)ec;
-  return std::string(buffer, end);
+  std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  std::string text = buffer;
+  if (const size_t point = text.find('.'); point != std::string::npos)
+    text.replace(point, 1, separator);
+  return text;
 }
 
 }  // namespace tarnwick

@@ -16,12 +16,20 @@ class RuntimeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Runs one step of a skip-on-error procedure; a failing step is dropped and the caller goes on.
+// Where a dropped failure leaves its trace: the shell sends it to the debugger, so a failure can
+// be seen there while the user sees nothing.
+inline void (*traceFailure)(const char* what) noexcept = nullptr;
+
+// Runs one step of a skip-on-error procedure, or one call into the core from the window
+// toolkit; a failing step is dropped and the caller goes on. The program's one error policy.
 template <class Step>
 void skipOnError(Step&& step) noexcept {
   try {
     step();
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
+    if (traceFailure) traceFailure(failure.what());
+  } catch (...) {
+    if (traceFailure) traceFailure("unknown failure");
   }
 }
 
@@ -39,15 +47,15 @@ int16_t addInt16(int16_t a, int16_t b);
 double roundHalfEven(double value);
 int32_t roundToInt32(double value);
 
-// Reads a decimal number: blanks around it, an optional sign, digits with an optional
-// fraction. Anything else is not a number.
-std::optional<double> parseNumber(std::string_view text);
+// Reads a decimal number as the user's locale writes it: blanks around it, an optional sign,
+// digits with an optional fraction after `separator`. Anything else is not a number.
+std::optional<double> parseNumber(std::string_view text, std::string_view separator = ".");
 
 // The number in `text` rounded down; fails when it is not a number or does not fit 16 bits.
-int16_t floorToInt16(std::string_view text);
+int16_t floorToInt16(std::string_view text, std::string_view separator = ".");
 
 // Decimal text of a number, as the counters and labels show it: no blank, no grouping, and
 // no fraction for whole numbers.
-std::string numberText(double value);
+std::string numberText(double value, std::string_view separator = ".");
 
 }  // namespace tarnwick

@@ -16,6 +16,16 @@ void Label::setCaption(std::string caption) {
 }
 
 void TextBox::setText(std::string text) {
+  if (maxLength_ > 0) {
+    // Characters, not bytes: a UTF-8 sequence is never split.
+    int characters = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+      if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && characters++ == maxLength_) {
+        text.resize(at);
+        break;
+      }
+    }
+  }
   if (text == text_) return;
   text_ = std::move(text);
   raise(view);
@@ -70,6 +80,11 @@ void ListBox::clear() {
   if (view) view(Op::Cleared, -1);
 }
 
+void ListBox::setTabStops(std::vector<int32_t> stops) {
+  tabStops_ = std::move(stops);
+  if (view) view(Op::TabStops, -1);
+}
+
 void ProgressBar::setMax(float max) {
   if (!(max > min()) || value_ > max) throw RuntimeError("Invalid property value");
   if (max == max_) return;
@@ -88,6 +103,10 @@ void Timer::setEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
   raise(view);
+}
+
+void Timer::fire() {
+  if (enabled_) raise(Tick);
 }
 
 void Form::setWindowState(WindowState state) {

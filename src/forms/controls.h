@@ -34,14 +34,15 @@ class CommandButton {
   std::string caption_;
 };
 
-// Raises Change inside the write, and only when the text really changes.
+// Raises Change inside the write, and only when the text really changes. Text longer than the
+// box takes is cut to its length, in characters.
 class TextBox {
  public:
   explicit TextBox(std::string text = {}, int maxLength = 0)
       : text_(std::move(text)), maxLength_(maxLength) {}
   const std::string& text() const { return text_; }
   void setText(std::string text);
-  int maxLength() const { return maxLength_; }  // 0: no limit; applies to typing only
+  int maxLength() const { return maxLength_; }  // 0: no limit
 
   std::function<void()> Change;
   std::function<void()> view;
@@ -105,7 +106,7 @@ class ComboBox {
 
 class ListBox {
  public:
-  enum class Op { Cleared, Added, Replaced };
+  enum class Op { Cleared, Added, Replaced, TabStops };
 
   intptr_t hWnd = 0;  // the real list's window, once the shell has made one
 
@@ -115,11 +116,15 @@ class ListBox {
   void addItem(std::string text);
   void setItem(int index, std::string text);
   void clear();
+  // Where a row's tab-separated columns begin, in dialog units.
+  const std::vector<int32_t>& tabStops() const { return tabStops_; }
+  void setTabStops(std::vector<int32_t> stops);
 
   std::function<void(Op, int index)> view;
 
  private:
   std::vector<std::string> items_;
+  std::vector<int32_t> tabStops_;
 };
 
 // Refuses a value outside min..max; the maximum must stay above the minimum.
@@ -144,8 +149,11 @@ class Timer {
   unsigned interval() const { return interval_; }
   bool enabled() const { return enabled_; }
   void setEnabled(bool enabled);
+  // One period has passed. A tick that was already on its way when the timer was disabled
+  // does nothing.
+  void fire();
 
-  std::function<void()> Tick;  // the shell calls this on every period
+  std::function<void()> Tick;
   std::function<void()> view;
 
  private:
@@ -162,14 +170,13 @@ class UpDown {
 
 enum class WindowState : int16_t { Normal = 0, Minimized = 1 };
 
-// The window itself: state, visibility and position in twips. Changing the state raises Resize.
 // An item of a popup menu; the caption "-" is a separator line.
 struct MenuItem {
-  const char* name;
   std::string caption;
   std::function<void()> Click;
 };
 
+// The window itself: state, visibility and position in twips. Changing the state raises Resize.
 class Form {
  public:
   intptr_t hWnd = 0;   // the real window, once the shell has made one

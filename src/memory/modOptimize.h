@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "forms/controls.h"
 #include "platform/platform.h"
@@ -19,7 +20,8 @@ std::array<int32_t, 2> GetMemoryStatus(MemoryApi& memory);
 // Free megabytes plus `level` percent of the used ones, rounded half to even; 0 if it fails.
 int32_t CalculateOptimizeAmount(const int32_t& used, const int32_t& free, const int16_t& level);
 
-// A new block: 1,000,000 blanks as 16-bit characters, every page written.
+// One block of claimed memory: 1,000,000 blanks as 16-bit characters, every page written.
+using RamBlock = std::u16string;
 RamBlock NewRamBlock();
 inline constexpr size_t kBlockChars = 1000000;
 inline constexpr uint64_t kBlockBytes = kBlockChars * sizeof(char16_t);
@@ -31,6 +33,6 @@ uint32_t GetPlatformId(ProcessApi& processes);
 std::string TrimLastChar(const std::string& s);
 
 // Two tab stops, 0 and 270 dialog units: where a process list row's class column begins.
-void SetListTabStops(WindowApi& windows, forms::ListBox& lst);
+void SetListTabStops(forms::ListBox& lst);
 
 }  // namespace tarnwick::modOptimize

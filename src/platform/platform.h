@@ -1,14 +1,43 @@
 // The operating-system services the core uses, one call per service, with the inputs and
 // results of the underlying calls, so that every decision stays in the core. Implemented by
-// the Win32 shell for the product and by FakePlatform for the tests.
+// the Win32 shell for the product and by the fake in tests/ for the unit tests.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "forms/layout.h"
 
 namespace tarnwick {
+
+// Process and window handles as the system hands them out; 0 is no handle.
+using OsHandle = intptr_t;
+
+// The Win32 numbers the core passes through, named once; the shell checks them against the SDK.
+namespace win {
+inline constexpr uint32_t kWmNcLButtonDown = 0xA1, kWmLButtonUp = 0x202, kWmRButtonUp = 0x205;
+inline constexpr uintptr_t kHtCaption = 2;
+inline constexpr OsHandle kHwndTopmost = -1, kHwndNoTopmost = -2;
+inline constexpr uint32_t kSwpNoSize = 1, kSwpNoMove = 2;
+inline constexpr uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4;
+inline constexpr uint32_t kNimAdd = 0, kNimModify = 1, kNimDelete = 2;
+// The private message the tray icon's mouse events arrive in (WM_APP + 1).
+inline constexpr uint32_t kTrayCallbackMessage = 0x8001;
+inline constexpr uint32_t kTh32csSnapProcess = 2;
+inline constexpr uint32_t kProcessSetInformation = 0x200, kProcessQueryLimitedInformation = 0x1000;
+inline constexpr uint32_t kIdlePriorityClass = 0x40, kBelowNormalPriorityClass = 0x4000,
+                          kNormalPriorityClass = 0x20, kAboveNormalPriorityClass = 0x8000,
+                          kHighPriorityClass = 0x80, kRealtimePriorityClass = 0x100;
+inline constexpr uint32_t kFileAttributeNormal = 0x80;
+inline constexpr OsHandle kHKeyLocalMachine =
+    static_cast<OsHandle>(static_cast<int32_t>(0x80000002));
+inline constexpr uint32_t kKeyRead = 0x20019;
+inline constexpr uint32_t kRegSz = 1, kRegExpandSz = 2, kRegDword = 4;
+inline constexpr uint32_t kMbIconInformation = 0x40;
+inline constexpr uint32_t kErrorAccessDenied = 5, kErrorAlreadyExists = 183;
+}  // namespace win
 
 struct MemoryStatus {
   uint64_t totalPhys = 0;
@@ -16,14 +45,9 @@ struct MemoryStatus {
   uint64_t availPageFile = 0;  // commit headroom
 };
 
-// One block of claimed memory: 1,000,000 blanks as 16-bit characters, every page written.
-using RamBlock = std::u16string;
-
 class MemoryApi {
  public:
   virtual MemoryStatus globalMemoryStatus() = 0;
-  // Claims and fills one block; throws std::bad_alloc when it cannot.
-  virtual RamBlock claimBlock() = 0;
 
  protected:
   ~MemoryApi() = default;
@@ -36,6 +60,9 @@ struct TimeOfDay {
 class ClockApi {
  public:
   virtual TimeOfDay localTime() = 0;
+  // Milliseconds since some fixed moment; never goes back.
+  virtual uint64_t tickCount() = 0;
+  virtual void sleep(unsigned milliseconds) = 0;
 
  protected:
   ~ClockApi() = default;
@@ -53,31 +80,39 @@ class PumpApi {
 // Files, named by UTF-8 paths; contents are bytes.
 class FileApi {
  public:
-  static constexpr uint32_t kNormal = 0x80;  // FILE_ATTRIBUTE_NORMAL
-
-  // The folder of the program's executable, without a trailing separator unless a root.
+  // The folder of the program's executable, without a trailing separator unless a root; empty
+  // when it cannot be found.
   virtual std::string exeFolder() = 0;
   // True when an ordinary file is there: hidden, system files and folders count as absent.
   virtual bool findOrdinaryFile(const std::string& path) = 0;
+  // The attributes of whatever is there; none when nothing is.
   virtual std::optional<uint32_t> fileAttributes(const std::string& path) = 0;
   virtual bool setFileAttributes(const std::string& path, uint32_t attributes) = 0;
   virtual bool deleteFile(const std::string& path) = 0;
   // Creates the file (replacing one that is there, unless `mustBeNew`), writes `bytes` as its
   // whole content and closes it. False if any of it failed.
   virtual bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) = 0;
+  // The whole content; none when the file cannot be opened or a read fails part-way.
   virtual std::optional<std::string> readWholeFile(const std::string& path) = 0;
   // Renames in one step; with `replace`, over an existing file.
   virtual bool moveFile(const std::string& from, const std::string& to, bool replace) = 0;
-  // The settings file holds single-byte text in the system's ANSI code page.
-  virtual std::string ansiToUtf8(const std::string& ansi) = 0;
-  virtual std::string utf8ToAnsi(const std::string& utf8) = 0;
 
  protected:
   ~FileApi() = default;
 };
 
-// Process and window handles as the system hands them out; 0 is no handle.
-using OsHandle = intptr_t;
+// Text as the user's system writes it.
+class TextApi {
+ public:
+  // The settings file holds single-byte text in the system's ANSI code page.
+  virtual std::string ansiToUtf8(const std::string& ansi) = 0;
+  virtual std::string utf8ToAnsi(const std::string& utf8) = 0;
+  // The user's decimal separator, "." or "," for most.
+  virtual std::string decimalSeparator() = 0;
+
+ protected:
+  ~TextApi() = default;
+};
 
 // The Tool Help record of one process; szExeFile is the 260-character field, zero-padded.
 struct ProcessEntry {
@@ -97,12 +132,8 @@ class ProcessApi {
 
   // Process status. `ids` has room for `cb` bytes; `needed` receives the bytes written.
   virtual bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) = 0;
-  virtual bool enumProcessModules(OsHandle process, uintptr_t* modules, uint32_t cb,
-                                  uint32_t* needed) = 0;
-  // The first characters the call reports of the module's path, read with a buffer of
-  // `capacity` characters; empty when it reports none.
-  virtual std::string getModuleFileNameEx(OsHandle process, uintptr_t module,
-                                          uint32_t capacity) = 0;
+  // The full path of the process's executable; none when it cannot be read.
+  virtual std::optional<std::string> queryFullProcessImageName(OsHandle process) = 0;
 
   virtual OsHandle openProcess(uint32_t access, bool inherit, uint32_t processId) = 0;
   virtual uint32_t getPriorityClass(OsHandle process) = 0;
@@ -111,19 +142,23 @@ class ProcessApi {
 
   virtual OsHandle getForegroundWindow() = 0;
   virtual uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) = 0;
+  virtual std::string getClassName(OsHandle window) = 0;
+  // The first child of `parent` of that window class, or 0.
+  virtual OsHandle findChildWindow(OsHandle parent, const std::string& className) = 0;
 
  protected:
   ~ProcessApi() = default;
 };
 
-class frmAbout;
+struct ScreenRect {
+  double left = 0, top = 0, right = 0, bottom = 0;  // twips
+};
 
 class WindowApi {
  public:
-  // Stops (window) or resumes (0) drawing of a window, for a rebuild in one piece.
-  virtual bool lockWindowUpdate(OsHandle window) = 0;
-  // LB_SETTABSTOPS: tab stops of a list box, in dialog units.
-  virtual void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) = 0;
+  // Stops (false) or resumes (true) the drawing of one window, for a rebuild in one piece.
+  // False if it could not.
+  virtual bool setRedraw(OsHandle window, bool redraw) = 0;
   virtual bool releaseCapture() = 0;
   virtual intptr_t sendMessage(OsHandle window, uint32_t message, uintptr_t wParam,
                                intptr_t lParam) = 0;
@@ -134,8 +169,10 @@ class WindowApi {
   // Opens a popup menu at the mouse position; "-" is a separator. The index of the item
   // chosen, or -1.
   virtual int popupMenu(OsHandle owner, const std::vector<std::string>& captions) = 0;
-  // Shows the About box modally over `owner`; returns when it has been unloaded.
-  virtual void showModal(frmAbout& dialog, OsHandle owner) = 0;
+  // Loads and shows the dialog modally over `owner`; returns when it has been unloaded.
+  virtual void showModal(Dialog& dialog, OsHandle owner) = 0;
+  // The rectangle that all monitors together cover.
+  virtual ScreenRect virtualScreen() = 0;
 
  protected:
   ~WindowApi() = default;
@@ -153,16 +190,20 @@ struct NotifyIconData {
 
 class ShellApi {
  public:
-  static constexpr uint32_t kNimAdd = 0, kNimDelete = 2;
   virtual bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) = 0;
   virtual bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                             const std::string& parameters, const std::string& directory,
                             int show) = 0;
   // Starts a program as a new process with a normal, focused window, without waiting.
   virtual bool startProgram(const std::string& path) = 0;
+  virtual std::string systemFolder() = 0;
+  virtual std::string expandEnvironmentStrings(const std::string& text) = 0;
 
-  // Whether an earlier instance of this program is running (and from now on, this one too).
-  virtual bool anotherInstanceRunning() = 0;
+  // Creates (or opens) the program's named single-instance object, held until the process
+  // ends; the system's last error afterwards: 0, kErrorAlreadyExists, kErrorAccessDenied, ...
+  virtual uint32_t createInstanceObject() = 0;
+  // Asks the instance that runs already to show its window.
+  virtual void showOtherInstance() = 0;
   // Ends the process at once; no further handler runs.
   virtual void endProgram() = 0;
 
@@ -178,8 +219,6 @@ class ShellApi {
 
 class RegistryApi {
  public:
-  static constexpr uint32_t kRegSz = 1, kRegDword = 4;
-  static constexpr uint32_t kKeyRead = 0x20019;
   // A key that cannot be opened is 0.
   virtual OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) = 0;
   // `data` receives up to `*size` characters of the value (a string as text, other types as
@@ -194,9 +233,13 @@ class RegistryApi {
 
 class MessageBoxApi {
  public:
-  enum Icon : uint32_t { kNoIcon = 0, kInformation = 0x40 };  // MB_ICONINFORMATION
-  // A modal box with an OK button, owned by the main window.
-  virtual void messageBox(const std::string& text, const std::string& title, Icon icon) = 0;
+  // A box with an OK button, modal over `owner`; returns when it is closed.
+  virtual void messageBox(OsHandle owner, const std::string& text, const std::string& title,
+                          uint32_t icon) = 0;
+  // The same box, modal over `owner` to the user, but the caller goes on at once; `closed`
+  // runs on the window's thread when the user has closed it.
+  virtual void messageBoxAside(OsHandle owner, const std::string& text, const std::string& title,
+                               uint32_t icon, std::function<void()> closed) = 0;
 
  protected:
   ~MessageBoxApi() = default;
@@ -206,6 +249,7 @@ class Platform : public MemoryApi,
                  public ClockApi,
                  public PumpApi,
                  public FileApi,
+                 public TextApi,
                  public ProcessApi,
                  public WindowApi,
                  public ShellApi,

@@ -3,10 +3,6 @@
 
 namespace tarnwick {
 
-namespace {
-constexpr uint32_t kSetInformation = 0x200;
-}  // namespace
-
 void frmMain::WatchForegroundWindow() {
   const OsHandle window = platform_.getForegroundWindow();
   if (window == lngLastForeground) return;
@@ -19,11 +15,20 @@ void frmMain::WatchForegroundWindow() {
 }
 
 void frmMain::BoostForegroundProcess(const OsHandle& window) {
+  if (!window) return;
+  OsHandle owner = window;
+  // A Store app's frame belongs to ApplicationFrameHost; the app's own process owns the core
+  // window inside it.
+  if (platform_.getClassName(window) == "ApplicationFrameWindow") {
+    if (const OsHandle app = platform_.findChildWindow(window, "Windows.UI.Core.CoreWindow"))
+      owner = app;
+  }
   uint32_t pid = 0;
-  platform_.getWindowThreadProcessId(window, &pid);
-  const OsHandle process = platform_.openProcess(kSetInformation, false, pid);
+  platform_.getWindowThreadProcessId(owner, &pid);
+  const OsHandle process = pid ? platform_.openProcess(win::kProcessSetInformation, false, pid) : 0;
+  if (!process) return;
   platform_.setPriorityClass(process, lngActivePriority);
-  if (process) platform_.closeHandle(process);
+  platform_.closeHandle(process);
 }
 
 // A new class applies at once, even with the same window in front, and is recorded in the

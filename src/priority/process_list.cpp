@@ -1,5 +1,3 @@
-#include <array>
-
 #include "app/frmMain.h"
 #include "base/runtime.h"
 #include "memory/modOptimize.h"
@@ -8,25 +6,21 @@ namespace tarnwick {
 
 namespace {
 
-constexpr uint32_t kListRights = 0x610;  // query information, set information, read memory
-constexpr uint32_t kSnapProcess = 2;
-constexpr uint32_t kModuleNameCapacity = 1024;
-
 // A class the program does not know, or a failed query (0), shows no text rather than the
 // text of the row before, which would be a wrong class for this process.
 std::string priorityText(uint32_t priorityClass) {
   switch (priorityClass) {
-    case 0x40:
+    case win::kIdlePriorityClass:
       return "IDLE (lowest)";
-    case 0x4000:
+    case win::kBelowNormalPriorityClass:
       return "BELOW NORMAL";
-    case 0x20:
+    case win::kNormalPriorityClass:
       return "NORMAL";
-    case 0x8000:
+    case win::kAboveNormalPriorityClass:
       return "ABOVE NORMAL";
-    case 0x80:
+    case win::kHighPriorityClass:
       return "HIGH";
-    case 0x100:
+    case win::kRealtimePriorityClass:
       return "REALTIME (highest)";
     default:
       return "";
@@ -49,16 +43,22 @@ class OwnedHandle {
   OsHandle handle_;
 };
 
-// Holds the window's drawing lock while the list is rebuilt, released on every return.
-class DrawingLock {
+// Keeps a window from drawing while it is rebuilt, so it is redrawn once; on every return it
+// gives back only what it took.
+class DrawingSuspended {
  public:
-  DrawingLock(WindowApi& api, OsHandle window) : api_(api) { api_.lockWindowUpdate(window); }
-  ~DrawingLock() { api_.lockWindowUpdate(0); }
-  DrawingLock(const DrawingLock&) = delete;
-  DrawingLock& operator=(const DrawingLock&) = delete;
+  DrawingSuspended(WindowApi& api, OsHandle window)
+      : api_(api), window_(window), taken_(window && api.setRedraw(window, false)) {}
+  ~DrawingSuspended() {
+    if (taken_) api_.setRedraw(window_, true);
+  }
+  DrawingSuspended(const DrawingSuspended&) = delete;
+  DrawingSuspended& operator=(const DrawingSuspended&) = delete;
 
  private:
   WindowApi& api_;
+  OsHandle window_;
+  bool taken_;
 };
 
 }  // namespace
@@ -72,18 +72,19 @@ std::string modOptimize::TrimLastChar(const std::string& s) {
   return s.substr(0, s.size() - 1);
 }
 
-void modOptimize::SetListTabStops(WindowApi& windows, forms::ListBox& lst) {
-  windows.setListTabStops(lst.hWnd, {0, 270});
+void modOptimize::SetListTabStops(forms::ListBox& lst) {
+  lst.setTabStops({0, 270});
 }
 
 void frmMain::ListProcesses(const bool& blnListOnly) {
-  DrawingLock lock(platform_, form.hWnd);
+  const DrawingSuspended suspended(platform_, lstProcessList.hWnd);
   lstProcessList.clear();
 
   switch (modOptimize::GetPlatformId(platform_)) {
     case 1: {
       // 95/98/Me: plain executable names, and no class is shown or changed.
-      const OwnedHandle snapshot(platform_, platform_.createToolhelp32Snapshot(kSnapProcess, 0));
+      const OwnedHandle snapshot(platform_,
+                                 platform_.createToolhelp32Snapshot(win::kTh32csSnapProcess, 0));
       if (!snapshot.get()) return;
       ProcessEntry entry;
       entry.dwSize = 296;
@@ -107,18 +108,21 @@ void frmMain::ListProcesses(const bool& blnListOnly) {
       }
       const uint32_t count = needed / 4;
       for (uint32_t i = 1; i <= count; ++i) {
-        const OwnedHandle process(platform_, platform_.openProcess(kListRights, false, ids[i]));
-        if (!process.get()) continue;
-        // Read before the class is set: a pass that sets classes shows the old ones.
-        const std::string priority = priorityText(platform_.getPriorityClass(process.get()));
-        std::array<uintptr_t, 200 / sizeof(uintptr_t)> modules{};
-        uint32_t needed2 = 0;
-        if (platform_.enumProcessModules(process.get(), modules.data(), 200, &needed2)) {
-          lstProcessList.addItem(
-              platform_.getModuleFileNameEx(process.get(), modules[0], kModuleNameCapacity) + "\t" +
-              priority);
+        // Listing needs only the limited query right, which services, other users' and
+        // elevated processes grant too; setting asks for its own right, and only then.
+        if (const OwnedHandle process(
+                platform_,
+                platform_.openProcess(win::kProcessQueryLimitedInformation, false, ids[i]));
+            process.get()) {
+          // Read before the class is set: a pass that sets classes shows the old ones.
+          const std::string priority = priorityText(platform_.getPriorityClass(process.get()));
+          if (const auto path = platform_.queryFullProcessImageName(process.get()))
+            lstProcessList.addItem(*path + "\t" + priority);
         }
-        if (!blnListOnly) platform_.setPriorityClass(process.get(), lngNonActivePriority);
+        if (blnListOnly) continue;
+        const OwnedHandle process(
+            platform_, platform_.openProcess(win::kProcessSetInformation, false, ids[i]));
+        if (process.get()) platform_.setPriorityClass(process.get(), lngNonActivePriority);
       }
       break;
     }

@@ -6,10 +6,11 @@ namespace tarnwick {
 // No error handling of its own: the first step that fails ends it, and the steps already
 // taken stay applied.
 void frmMain::ApplySettings() {
-  const auto number = [this](int line) { return floorToInt16(lstSettings.item(line)); };
+  const std::string separator = platform_.decimalSeparator();
+  const auto number = [&](int line) { return floorToInt16(lstSettings.item(line), separator); };
   optRAMLevel.select(number(0));
   chkAutoOptimize[0].setValue(number(1));
-  txtInterval.setText(lstSettings.item(2));
+  txtInterval.setText(lstSettings.item(2));  // cut to what the box takes; the store keeps it all
   chkAutoOptimize[1].setValue(number(3));
   cbbPercent.setListIndex(number(4));
   optActive.select(number(5));

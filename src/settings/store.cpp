@@ -1,4 +1,5 @@
 #include <array>
+#include <string_view>
 
 #include "app/frmMain.h"
 #include "base/runtime.h"
@@ -10,6 +11,12 @@ namespace {
 // The line table's defaults: "Moderate", no interval optimisation, 20 minutes, the low-memory
 // trigger on at "30%", both priorities "Normal".
 constexpr std::array<const char*, 7> kDefaultLines = {"1", "0", "20", "1", "2", "1", "0"};
+// Older editors start a file with it.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// Antivirus, backup and sync clients hold a file for a moment: a few tries over about a second
+// for reading, half a second for replacing.
+constexpr int kTries = 5;
+constexpr unsigned kReadPauseMs = 250, kReplacePauseMs = 125;
 
 std::string joinLines(const std::vector<std::string>& lines) {
   std::string text;
@@ -23,30 +30,41 @@ std::string joinLines(const std::vector<std::string>& lines) {
 // Puts `bytes` at `path` without ever leaving a partial file there: the text goes to a
 // temporary file beside it, which then takes the settings file's place in one rename. On any
 // failure the old file stays as it was and the temporary file is removed.
-bool writeSafely(FileApi& files, const std::string& path, const std::string& bytes, bool replace) {
+bool writeSafely(Platform& os, const std::string& path, const std::string& bytes, bool replace) {
   const std::string temporary = path + ".tmp";
-  if (!files.writeNewFile(temporary, bytes, false)) {
-    files.deleteFile(temporary);
+  if (!os.writeNewFile(temporary, bytes, false)) {
+    os.deleteFile(temporary);
     return false;
   }
-  const auto attributes = replace ? files.fileAttributes(path) : std::nullopt;
-  if (attributes && *attributes != FileApi::kNormal)
-    files.setFileAttributes(path, FileApi::kNormal);
-  if (files.moveFile(temporary, path, replace)) return true;
-  if (attributes && *attributes != FileApi::kNormal) files.setFileAttributes(path, *attributes);
-  files.deleteFile(temporary);
+  const auto attributes = replace ? os.fileAttributes(path) : std::nullopt;
+  const bool special = attributes && *attributes != win::kFileAttributeNormal;
+  if (special) os.setFileAttributes(path, win::kFileAttributeNormal);
+  for (int attempt = 1; attempt <= kTries; ++attempt) {
+    if (os.moveFile(temporary, path, replace)) return true;
+    if (!replace || attempt == kTries) break;  // without replacing, it fails for good
+    os.sleep(kReplacePauseMs);
+  }
+  if (special) os.setFileAttributes(path, *attributes);
+  os.deleteFile(temporary);
   return false;
 }
 
 }  // namespace
 
+std::string frmMain::SettingsPath(const std::string& strPath, const std::string& strFileName) {
+  const std::string folder = platform_.exeFolder();
+  // Without it the path would name the drive's root.
+  if (folder.empty()) throw RuntimeError("Path not found");
+  return folder + strPath + strFileName;
+}
+
 void frmMain::CheckSettings() {
   std::string path;
   bool found = false;
-  skipOnErrorSteps([&] { path = platform_.exeFolder() + "\\" + strFileName; },
+  skipOnErrorSteps([&] { path = SettingsPath(strPath, strFileName); },
                    [&] { found = platform_.findOrdinaryFile(path); },
                    [&] {
-                     if (found) return;
+                     if (found || path.empty()) return;
                      const std::vector<std::string> defaults(kDefaultLines.begin(),
                                                              kDefaultLines.end());
                      // Never over a hidden or system file of that name, which counts as absent.
@@ -57,44 +75,75 @@ void frmMain::CheckSettings() {
 void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileName,
                         forms::ListBox& SettingsList) {
   std::string text;
-  std::optional<std::string> content;
-  skipOnErrorSteps(
-      [&] { SettingsList.clear(); },
-      [&] { content = platform_.readWholeFile(platform_.exeFolder() + strPath + strFileName); },
-      [&] {
-        if (content && !content->empty()) {
-          text = platform_.ansiToUtf8(*content);
-          platform_.doEvents();
-        }
-      },
-      [&] { platform_.doEvents(); },
-      [&] {
-        // Lines end at CR; the character after a CR is taken to be its LF and dropped,
-        // whatever it is. A final line break adds no line; a lone CR at the end stops.
-        size_t at = 0;
-        while (at < text.size() && !(text.size() - at == 1 && text[at] == '\r')) {
-          const size_t cr = text.find('\r', at);
-          if (cr == std::string::npos) {
-            SettingsList.addItem(text.substr(at));
-            break;
-          }
-          SettingsList.addItem(text.substr(at, cr - at));
-          at = std::min(cr + 2, text.size());
-          platform_.doEvents();
-        }
-      });
+  skipOnErrorSteps([&] { SettingsList.clear(); },
+                   [&] {
+                     strSettingsAsRead.reset();
+                     blnKeepSettingsFile = false;
+                     const std::string path = SettingsPath(strPath, strFileName);
+                     for (int attempt = 1;; ++attempt) {
+                       strSettingsAsRead = platform_.readWholeFile(path);
+                       if (strSettingsAsRead || !platform_.fileAttributes(path)) break;
+                       // There but unreadable: it holds the user's choices, so this run never
+                       // replaces it.
+                       if (attempt == kTries) {
+                         blnKeepSettingsFile = true;
+                         break;
+                       }
+                       platform_.sleep(kReadPauseMs);
+                     }
+                   },
+                   [&] {
+                     if (!strSettingsAsRead || strSettingsAsRead->empty()) return;
+                     std::string_view bytes = *strSettingsAsRead;
+                     if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+                       bytes.remove_prefix(kUtf8Mark.size());
+                     text = platform_.ansiToUtf8(std::string(bytes));
+                     platform_.doEvents();
+                   },
+                   [&] { platform_.doEvents(); },
+                   [&] {
+                     // No file at all (a medium that cannot be written): the default choices all
+                     // the same.
+                     if (!strSettingsAsRead && !blnKeepSettingsFile) {
+                       for (const char* line : kDefaultLines) SettingsList.addItem(line);
+                       return;
+                     }
+                     // Lines end at CR; the character after a CR is taken to be its LF and dropped,
+                     // whatever it is. A final line break adds no line; a lone CR at the end stops.
+                     size_t at = 0;
+                     while (at < text.size() && !(text.size() - at == 1 && text[at] == '\r')) {
+                       const size_t cr = text.find('\r', at);
+                       if (cr == std::string::npos) {
+                         SettingsList.addItem(text.substr(at));
+                         break;
+                       }
+                       SettingsList.addItem(text.substr(at, cr - at));
+                       at = std::min(cr + 2, text.size());
+                       platform_.doEvents();
+                     }
+                   });
 }
 
 void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& strFileName,
                                  forms::ListBox& lstSettingsList) {
+  // Never over a file that could not be read: it still holds the user's choices.
+  if (blnKeepSettingsFile) return;
   std::string path, text;
-  skipOnErrorSteps([&] { path = platform_.exeFolder() + strPath + strFileName; },
+  skipOnErrorSteps([&] { path = SettingsPath(strPath, strFileName); },
                    [&] { text = platform_.utf8ToAnsi(joinLines(lstSettingsList.items())); },
                    [&] { platform_.doEvents(); },
-                   [&] { writeSafely(platform_, path, text, true); });
+                   [&] {
+                     if (path.empty()) return;
+                     // A file in a shape the program does not write (other line ends, UTF-16)
+                     // stays as it is until the user changes a choice.
+                     if (!blnChoicesChanged && strSettingsAsRead && text != *strSettingsAsRead)
+                       return;
+                     writeSafely(platform_, path, text, true);
+                   });
 }
 
 void frmMain::SetSettingsLine(int line, std::string text) {
+  blnChoicesChanged = true;
   while (lstSettings.listCount() < line) {
     const auto missing = static_cast<size_t>(lstSettings.listCount());
     lstSettings.addItem(missing < kDefaultLines.size() ? kDefaultLines[missing] : "");

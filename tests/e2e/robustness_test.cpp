@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/layout.h"
+#include "platform/platform.h"
 #include "harness.h"
 
 namespace {
@@ -230,7 +231,7 @@ TEST(ReadOnlyFolder, TheProgramRunsOnWithItsChoicesInMemory) {
   EXPECT_TRUE(e2e::waitFor([&] { return SendMessageW(low, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
   e2e::click(GetDlgItem(w, kIdCmdMinimize));
   EXPECT_TRUE(e2e::waitFor([&] { return !IsWindowVisible(w); }));
-  PostMessageW(w, kTrayCallbackMessage, 1, WM_LBUTTONUP);
+  PostMessageW(w, win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
   EXPECT_TRUE(e2e::waitFor([&] { return IsWindowVisible(w) != FALSE; }));
   EXPECT_EQ(SendMessageW(low, BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));

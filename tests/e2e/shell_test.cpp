@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/layout.h"
+#include "platform/platform.h"
 #include "harness.h"
 
 namespace {
@@ -66,10 +67,10 @@ TEST(Tray, MinimisingHidesAndSavesAndTheIconBringsTheWindowBackWhereItWas) {
   EXPECT_TRUE(
       e2e::waitFor([&] { return std::filesystem::exists(app.folder() / L"Settings.qkv"); }));
 
-  PostMessageW(w, kTrayCallbackMessage, 1, WM_MOUSEMOVE);  // a mere move over the icon
+  PostMessageW(w, win::kTrayCallbackMessage, 1, WM_MOUSEMOVE);  // a mere move over the icon
   std::this_thread::sleep_for(500ms);
   EXPECT_FALSE(IsWindowVisible(w));
-  PostMessageW(w, kTrayCallbackMessage, 1, WM_LBUTTONUP);
+  PostMessageW(w, win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
   ASSERT_TRUE(e2e::waitFor([&] { return IsWindowVisible(w) && !IsIconic(w); }));
   RECT r;
   GetWindowRect(w, &r);

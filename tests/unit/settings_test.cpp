@@ -1,250 +1,229 @@
-#include <gtest/gtest.h>
-
-#include "app/frmMain.h"
-#include "platform/fake/fake_platform.h"
+// The settings file: what is read, what is written, and what is never lost.
+#include "test_support.h"
 
 namespace tarnwick {
 namespace {
 
-const std::string kDefaultBytes("1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0", 20);
+using testing::kDefaultFile;
+using testing::Lines;
+
+// The seven controls ApplySettings sets, as one text.
+std::string choicesOf(const frmMain& f) {
+  return std::to_string(f.optRAMLevel.selected()) + std::to_string(f.chkAutoOptimize[0].value()) +
+         " " + f.txtInterval.text() + " " + std::to_string(f.chkAutoOptimize[1].value()) +
+         std::to_string(f.cbbPercent.listIndex()) + std::to_string(f.optActive.selected()) +
+         std::to_string(f.optNonActive.selected());
+}
 
 class SettingsTest : public ::testing::Test {
  protected:
-  std::string path() const { return os.folder + "\\Settings.qkv"; }
-  void putFile(const std::string& bytes, uint32_t attributes = FileApi::kNormal) {
-    os.files[path()] = {bytes, attributes};
+  SettingsTest() { modOptimize::blnOptimizing = false; }
+  // Starts the program over a settings file holding `bytes` (none: no file).
+  frmMain& start(std::optional<std::string> bytes, uint32_t attributes = 0) {
+    if (bytes) os.files[os.settingsPath()] = {*bytes, attributes ? attributes : 0x80u};
+    form.Form_Load();
+    return form;
   }
-  std::vector<std::string> load(const std::string& bytes) {
-    putFile(bytes);
-    form.LoadFiles("\\", "Settings.qkv", form.lstSettings);
-    return form.lstSettings.items();
+  void save() { form.SaveSettingsToFile("\\", "Settings.qkv", form.lstSettings); }
+  std::string file() {
+    return os.files.count(os.settingsPath()) ? os.files[os.settingsPath()].bytes : "<none>";
   }
-  std::string save() {
-    form.SaveSettingsToFile("\\", "Settings.qkv", form.lstSettings);
-    return os.files.count(path()) ? os.files[path()].bytes : "<missing>";
-  }
-  bool temporaryLeft() const {
-    for (const auto& [name, file] : os.files)
-      if (name != path()) return true;
-    return false;
-  }
-  void store(std::vector<std::string> lines) {
-    form.lstSettings.clear();
-    for (auto& line : lines) form.lstSettings.addItem(line);
-  }
-
+  bool temporaryLeft() const { return os.files.count(os.settingsPath() + ".tmp") > 0; }
+  std::string choices() const { return choicesOf(form); }
   FakePlatform os;
   frmMain form{os};
 };
 
-TEST_F(SettingsTest, MissingFileIsCreatedWithTheTwentyDefaultBytes) {
-  form.CheckSettings();
-  ASSERT_TRUE(os.files.count(path()));
-  EXPECT_EQ(os.files[path()].bytes, kDefaultBytes);
-  EXPECT_FALSE(temporaryLeft());
+const std::string kDesignTime = "20 0 0-110", kDefaultChoices = "10 20 1210";
 
-  os.files[path()].bytes = "2";
-  form.CheckSettings();
-  EXPECT_EQ(os.files[path()].bytes, "2") << "an existing file is left alone";
+TEST_F(SettingsTest, TheFirstStartWritesTheDefaultFileAndShowsItsChoices) {
+  start(std::nullopt);
+  EXPECT_EQ(file(), kDefaultFile);
+  EXPECT_EQ(form.lstSettings.items(), (Lines{"1", "0", "20", "1", "2", "1", "0"}));
+  EXPECT_EQ(choices(), kDefaultChoices);
+  EXPECT_EQ(form.intRamLevel, 15) << "the choices shown are the ones in force";
+  EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f);
+  save();
+  EXPECT_EQ(file(), kDefaultFile);
+  EXPECT_FALSE(temporaryLeft());
+}
+
+TEST_F(SettingsTest, WithoutAFileThatCanBeWrittenTheDefaultsStillApply) {
+  os.failing = [](const std::string& op, const std::string&) { return op == "writeNewFile"; };
+  start(std::nullopt);
+  EXPECT_EQ(choices(), kDefaultChoices) << "a medium that cannot be written";
+  FakePlatform nowhere;
+  nowhere.folder = "";  // the program's folder cannot be found: no file at the drive's root
+  frmMain other(nowhere);
+  other.Form_Load();
+  EXPECT_EQ(other.lstSettings.listCount(), 7);
+  EXPECT_TRUE(nowhere.files.empty());
 }
 
 TEST_F(SettingsTest, AHiddenFileCountsAsAbsentButIsNeverOverwritten) {
-  putFile("0\r\n1", FakePlatform::kHidden);
-  form.CheckSettings();
-  EXPECT_EQ(os.files[path()].bytes, "0\r\n1");
+  start("0\r\n1", FakePlatform::kHidden);
+  EXPECT_EQ(file(), "0\r\n1");
   EXPECT_FALSE(temporaryLeft());
 }
 
-struct SplitCase {
+struct Shape {
   const char* name;
   std::string bytes;
-  std::vector<std::string> lines;
-  std::string saved;
+  Lines lines;
+  std::string canonical;  // what a save writes once a choice has changed
 };
 
-TEST_F(SettingsTest, LinesSplitAtCrAndSaveBackByteForByte) {
-  const SplitCase cases[] = {
-      {"defaults", kDefaultBytes, {"1", "0", "20", "1", "2", "1", "0"}, kDefaultBytes},
+TEST_F(SettingsTest, LinesSplitAtCrAndAFileIsRewrittenInItsOwnShapeOnlyAfterAChange) {
+  const Shape shapes[] = {
+      {"defaults", kDefaultFile, {"1", "0", "20", "1", "2", "1", "0"}, kDefaultFile},
       {"final CR LF adds no line", "1\r\n2\r\n", {"1", "2"}, "1\r\n2"},
       {"CR LF CR LF gives an empty line", "1\r\n\r\n2", {"1", "", "2"}, "1\r\n\r\n2"},
       {"LF alone does not split", "1\n2\n", {"1\n2\n"}, "1\n2\n"},
       {"only CR LF", "\r\n", {""}, ""},
       {"lone CR at the end", "0\r", {"0"}, "0"},
       {"only CR", "\r", {}, ""},
-      {"CR before another character drops it", "a\rbc\r\n", {"a", "c"}, "a\r\nc"},
+      {"CR-only line ends",
+       "2\r1\r5\r0\r1\r0\r1",
+       {"2", "", "", "", "", ""},
+       "2\r\n\r\n\r\n\r\n\r\n"},
+      {"UTF-16",
+       std::string("1\0\r\0\n\0", 6),
+       {std::string("1\0", 2), std::string("\n\0", 2)},
+       std::string("1\0\r\n\n\0", 6)},
       {"empty file", "", {}, ""},
       {"blanks and NULs kept",
        std::string(" 1 \r\n\0x", 7),
        {" 1 ", std::string("\0x", 2)},
        std::string(" 1 \r\n\0x", 7)},
+      {"a UTF-8 mark is skipped",
+       "\xEF\xBB\xBF"
+       "2\r\n0",
+       {"2", "0"},
+       "2\r\n0"},
       {"nine lines",
        "1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0\r\nextra\r\n9",
        {"1", "0", "20", "1", "2", "1", "0", "extra", "9"},
        "1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0\r\nextra\r\n9"},
   };
-  for (const SplitCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(load(c.bytes), c.lines);
-    EXPECT_EQ(save(), c.saved);
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    frmMain window(os);
+    os.files[os.settingsPath()] = {shape.bytes};
+    window.Form_Load();
+    EXPECT_EQ(window.lstSettings.items(), shape.lines);
+    window.lblCmdMinimize_Click();
+    window.mnuPopupExit_Click();
+    EXPECT_EQ(file(), shape.bytes) << "minimise and exit leave it as it was";
+    if (!shape.lines.empty()) window.SetSettingsLine(0, shape.lines[0]);
+    window.SaveSettingsToFile("\\", "Settings.qkv", window.lstSettings);
+    EXPECT_EQ(file(), shape.lines.empty() ? shape.bytes : shape.canonical);
     EXPECT_FALSE(temporaryLeft());
   }
 }
 
-TEST_F(SettingsTest, LoadingPumpsAfterEachLineEndingInCr) {
-  load("1\r\n2\r\n3");
-  EXPECT_EQ(os.pumps, 2 + 2);  // after reading and closing, then lines 1 and 2
+TEST_F(SettingsTest, AFileThatCannotBeReadIsTriedAgainAndNeverReplaced) {
+  // Held open by another program for the first four tries, about a second.
+  int refusals = 4;
+  os.failing = [&](const std::string& op, const std::string&) {
+    return op == "readWholeFile" && refusals-- > 0;
+  };
+  const uint64_t before = os.ticks;
+  start("2\r\n1\r\n7\r\n0\r\n0\r\n0\r\n1");
+  EXPECT_EQ(choices(), "21 7 0001");
+  EXPECT_LE(os.ticks - before, 1500u);
+
+  FakePlatform locked;
+  locked.files[locked.settingsPath()] = {"2\r\n1\r\n7"};
+  locked.failing = [](const std::string& op, const std::string&) { return op == "readWholeFile"; };
+  frmMain window(locked);
+  window.Form_Load();
+  EXPECT_EQ(window.optRAMLevel.selected(), 2) << "the controls keep what they hold";
+  window.optRAMLevel.select(0);
+  window.lblCmdMinimize_Click();
+  window.SessionEnding();
+  window.mnuPopupExit_Click();
+  EXPECT_EQ(locked.files[locked.settingsPath()].bytes, "2\r\n1\r\n7");
+  EXPECT_TRUE(locked.ended);
 }
 
-TEST_F(SettingsTest, AnUnreadableFileLeavesTheStoreEmpty) {
-  store({"stale"});
-  os.failing = [](const std::string& op, const std::string&) { return op == "readWholeFile"; };
-  EXPECT_TRUE(load("1\r\n2").empty());
-}
-
-TEST_F(SettingsTest, AReadOnlyFileIsReplacedByAWritableOne) {
-  putFile("old", FakePlatform::kReadOnly);
-  store({"1", "2"});
-  EXPECT_EQ(save(), "1\r\n2");
-  EXPECT_EQ(os.files[path()].attributes, FileApi::kNormal);
-}
-
-TEST_F(SettingsTest, EveryFailingFileStepLeavesTheOldFileOrTheWholeNewOne) {
-  const std::vector<std::string> lines = {"0", "1", "5", "0", "1", "0", "1"};
-  const std::string fresh = "0\r\n1\r\n5\r\n0\r\n1\r\n0\r\n1";
+TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFails) {
+  start(kDefaultFile);
+  form.SetSettingsLine(2, "5");
+  const std::string fresh = "1\r\n0\r\n5\r\n1\r\n2\r\n1\r\n0";
   for (const std::string step :
        {"writeNewFile", "fileAttributes", "setFileAttributes", "moveFile", "deleteFile"}) {
-    for (uint32_t attributes : {FileApi::kNormal, uint32_t{FakePlatform::kReadOnly}}) {
-      SCOPED_TRACE(step + " attributes " + std::to_string(attributes));
-      os.files.clear();
-      putFile(kDefaultBytes, attributes);
-      store(lines);
+    for (uint32_t attributes : {0x80u, FakePlatform::kReadOnly}) {
+      SCOPED_TRACE(step + " " + std::to_string(attributes));
+      os.files = {{os.settingsPath(), {kDefaultFile, attributes}}};
       os.failing = [&](const std::string& op, const std::string&) { return op == step; };
-      const std::string after = save();
-      EXPECT_TRUE(after == kDefaultBytes || after == fresh) << after;
-      if (after == kDefaultBytes) {
-        EXPECT_EQ(os.files[path()].attributes, attributes);
-      }
+      save();
+      EXPECT_TRUE(file() == kDefaultFile || file() == fresh) << file();
+      EXPECT_EQ(os.files[os.settingsPath()].attributes, file() == fresh ? 0x80u : attributes)
+          << "a read-only file is replaced by a writable one, or left as it was";
       EXPECT_FALSE(temporaryLeft());
-      os.failing = nullptr;
     }
   }
-}
-
-TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheStore) {
-  putFile(kDefaultBytes);
-  store({"2", "0"});
-  os.failing = [](const std::string& op, const std::string&) {
-    return op == "writeNewFile" || op == "moveFile";
-  };
-  save();
-  EXPECT_EQ(os.files[path()].bytes, kDefaultBytes);
-  EXPECT_EQ(form.lstSettings.items(), (std::vector<std::string>{"2", "0"}));
+  // A folder that cannot be written keeps the choices for the next moment.
   os.failing = nullptr;
-  EXPECT_EQ(save(), "2\r\n0") << "saved at the next moment";
+  os.files = {{os.settingsPath(), {kDefaultFile, FakePlatform::kReadOnly}}};
+  save();
+  EXPECT_EQ(file(), fresh);
 }
 
-TEST_F(SettingsTest, AWriteBeyondAShortStoreFillsItWithDefaultsFirst) {
-  store({"2", "1"});
+TEST_F(SettingsTest, AReplaceRefusedForAMomentIsTriedAgain) {
+  start(kDefaultFile);
+  form.SetSettingsLine(0, "2");
+  int refusals = 3;  // a sync client holds the file just written
+  os.failing = [&](const std::string& op, const std::string&) {
+    return op == "moveFile" && refusals-- > 0;
+  };
+  const uint64_t before = os.ticks;
+  save();
+  EXPECT_EQ(file().substr(0, 3), "2\r\n");
+  EXPECT_LE(os.ticks - before, 600u);
+}
+
+TEST_F(SettingsTest, ChoicesGoIntoTheStoreOnlyAfterLoadingAndFillAShortOne) {
+  start("2\r\n1");
+  EXPECT_EQ(choices(), "21 0 0-110") << "a store of two lines applies two";
   form.SetSettingsLine(5, "0");
-  EXPECT_EQ(form.lstSettings.items(), (std::vector<std::string>{"2", "1", "20", "1", "2", "0"}));
-  form.SetSettingsLine(1, "0");
-  EXPECT_EQ(form.lstSettings.item(1), "0");
-  EXPECT_EQ(form.lstSettings.listCount(), 6);
+  EXPECT_EQ(form.lstSettings.items(), (Lines{"2", "1", "20", "1", "2", "0"}));
+  form.blnLoading = true;
+  form.optRAMLevel.select(0);
+  form.cbbPercent.setListIndex(0);
+  form.chkAutoOptimize[0].setValue(0);
+  form.txtInterval.setText("9");
+  form.optNonActive.select(1);
+  EXPECT_EQ(form.lstSettings.items(), (Lines{"2", "1", "20", "1", "2", "0"}));
+  EXPECT_EQ(form.intRamLevel, 20);
 }
 
-// The seven controls ApplySettings sets, as one comparable value.
-struct Choices {
-  int ramLevel, every;
-  std::string interval;
-  int lowMemory, percent, active, nonActive;
-  bool operator==(const Choices&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Choices& c) {
-  return out << c.ramLevel << ' ' << c.every << " '" << c.interval << "' " << c.lowMemory << ' '
-             << c.percent << ' ' << c.active << ' ' << c.nonActive;
-}
-const Choices kDesignTime{2, 0, "0", 0, -1, 1, 0};
-
-class ApplyTest : public SettingsTest {
- protected:
-  // Applies `lines` to a window fresh from its design.
-  Choices apply(std::vector<std::string> lines) {
-    frmMain fresh(os);
-    for (auto& line : lines) fresh.lstSettings.addItem(line);
-    fresh.blnLoading = true;  // as at start-up
+TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFit) {
+  const std::pair<Lines, std::string> cases[] = {
+      {{"1.9", " 1 ", "+7", "2", "-1", "0", "1"}, "11 +7 2-101"},
+      {{"0", "1", "5", "x", "0", "0", "1"}, "01 5 0-110"},
+      {{"3", "1", "5", "1", "0", "0", "1"}, kDesignTime},
+      {{}, kDesignTime},
+      {{"0", "1", "abc"}, "01 abc 0-110"},
+      {{"1", "40000", "5"}, "10 0 0-110"},
+      {{"1", "3"}, "10 0 0-110"},
+      {{"1", "0", "", "1", "3", "0", "1"}, "10  1-110"},
+      {{"1", "0", std::string(1 << 20, '7'), "1", "2", "1", "0"}, "10 77777 1210"},
+  };
+  for (const auto& [lines, shown] : cases) {
+    frmMain window(os);
+    for (const auto& line : lines) window.lstSettings.addItem(line);
+    window.blnLoading = true;
     try {
-      fresh.ApplySettings();
+      window.ApplySettings();
     } catch (const std::exception&) {
     }
-    EXPECT_EQ(fresh.lstSettings.items(), lines) << "applying never writes the store";
-    return {fresh.optRAMLevel.selected(), fresh.chkAutoOptimize[0].value(),
-            fresh.txtInterval.text(),     fresh.chkAutoOptimize[1].value(),
-            fresh.cbbPercent.listIndex(), fresh.optActive.selected(),
-            fresh.optNonActive.selected()};
+    EXPECT_EQ(window.lstSettings.items(), lines) << "applying never writes the store";
+    EXPECT_EQ(choicesOf(window), shown);
   }
-};
-
-TEST_F(ApplyTest, TheDefaultStoreGivesTheDefaultChoices) {
-  EXPECT_EQ(apply({"1", "0", "20", "1", "2", "1", "0"}), (Choices{1, 0, "20", 1, 2, 1, 0}));
-}
-
-TEST_F(ApplyTest, NumbersAreReadRoundedDownWithinSixteenBits) {
-  EXPECT_EQ(apply({"1.9", " 1 ", "+7", "2", "-1", "0", "1"}), (Choices{1, 1, "+7", 2, -1, 0, 1}));
-}
-
-TEST_F(ApplyTest, StopsAtTheFirstStepThatFails) {
-  EXPECT_EQ(apply({"0", "1", "5", "x", "0", "0", "1"}), (Choices{0, 1, "5", 0, -1, 1, 0}));
-}
-
-TEST_F(ApplyTest, EachKindOfFailureStopsIt) {
-  EXPECT_EQ(apply({"3", "1", "5", "1", "0", "0", "1"}), kDesignTime) << "no such option";
-  EXPECT_EQ(apply({}), kDesignTime) << "empty store";
-  EXPECT_EQ(apply({"0", "1", "letters"}), (Choices{0, 1, "letters", 0, -1, 1, 0})) << "three lines";
-  EXPECT_EQ(apply({"1", "40000", "5"}), (Choices{1, 0, "0", 0, -1, 1, 0})) << "beyond 16 bits";
-  EXPECT_EQ(apply({"1", "3"}), (Choices{1, 0, "0", 0, -1, 1, 0})) << "no check-box value 3";
-  EXPECT_EQ(apply({"1", "0", "", "1", "3", "0", "1"}), (Choices{1, 0, "", 1, -1, 1, 0}))
-      << "no list index 3";
-}
-
-TEST_F(SettingsTest, ApplyingRaisesHandlersOnlyForRealChanges) {
-  std::vector<std::string> raised;
-  form.optActive.Click = [&](int16_t) { raised.push_back("optActive"); };
-  form.optNonActive.Click = [&](int16_t) { raised.push_back("optNonActive"); };
-  form.optRAMLevel.Click = [&](int16_t) { raised.push_back("optRAMLevel"); };
-  form.cbbPercent.Click = [&] { raised.push_back("cbbPercent"); };
-  form.chkAutoOptimize[0].Click = [&] { raised.push_back("chkAutoOptimize(0)"); };
-  form.txtInterval.Change = [&] { raised.push_back("txtInterval"); };
-  store({"2", "0", "0", "0", "-1", "1", "0"});  // every line equal to the design-time state
-  form.ApplySettings();
-  EXPECT_TRUE(raised.empty());
-  store({"2", "0", "0", "0", "2", "0", "0"});
-  form.ApplySettings();
-  EXPECT_EQ(raised, (std::vector<std::string>{"cbbPercent", "optActive"}));
-}
-
-TEST_F(SettingsTest, StartUpCreatesReadsAndAppliesTheFileWhileLoading) {
-  std::vector<bool> loadingSeen;
-  form.optRAMLevel.Click = [&](int16_t) { loadingSeen.push_back(form.blnLoading); };
-  form.Form_Load();
-  EXPECT_EQ(os.files[path()].bytes, kDefaultBytes);
-  EXPECT_EQ(form.optRAMLevel.selected(), 1);
-  EXPECT_EQ(form.txtInterval.text(), "20");
-  EXPECT_EQ(loadingSeen, std::vector<bool>{true});
-  EXPECT_FALSE(form.blnLoading);
-}
-
-TEST_F(SettingsTest, ClosingSavesTheStoreAfterStoppingBothTimers) {
-  form.Form_Load();
-  form.SetSettingsLine(0, "2");
-  bool timersRunningAtSave = true;
-  os.onPump = [&] {
-    timersRunningAtSave = form.tmrTimer.enabled() || form.tmrGlobalTimer.enabled();
-  };
-  int16_t cancel = 0;
-  form.Form_Unload(cancel);
-  EXPECT_EQ(cancel, 0);
-  EXPECT_FALSE(timersRunningAtSave);
-  EXPECT_EQ(os.files[path()].bytes.substr(0, 3), "2\r\n");
+  os.separator = ",";
+  start("1,9\r\n0\r\n2,5\r\n1\r\n0,5\r\n1\r\n0");
+  EXPECT_EQ(choices(), "10 2,5 1010") << "numbers as the user's locale writes them";
 }
 
 }  // namespace

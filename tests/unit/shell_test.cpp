@@ -1,304 +1,213 @@
-#include <gtest/gtest.h>
-
+// Start-up and exit, the window's chrome, the tray icon and the About box.
 #include "about/frmAbout.h"
 #include "test_support.h"
 
 namespace tarnwick {
 namespace {
 
-using testing::MB;
+using testing::kDefaultFile;
 
-const std::string kDefaults("1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0", 20);
-
-class StartUpTest : public ::testing::Test {
- protected:
-  StartUpTest() {
-    modOptimize::blnOptimizing = false;
-    os.memory = {2048 * MB, 1024 * MB, 1024 * MB};
-    form.form.hWnd = 0x1234;
-  }
-  std::string settingsPath() const { return os.folder + "\\Settings.qkv"; }
+TEST(StartUp, EachSubsystemComesUpAfterWhatItNeeds) {
   FakePlatform os;
-  frmMain form{os};
-};
-
-TEST_F(StartUpTest, EachSubsystemComesUpAfterWhatItNeeds) {
-  std::vector<std::string> seen;
+  os.memory = {2048 * testing::MB, 1024 * testing::MB, 1024 * testing::MB};
+  frmMain form(os);
   os.onPump = [&] {
     EXPECT_TRUE(form.blnLoading) << "every pump of start-up runs while loading";
-    if (form.lstSettings.listCount() > 0) {
-      EXPECT_TRUE(os.files.count(settingsPath()));
-    }
-    if (!os.trayCalls.empty()) {
-      EXPECT_EQ(form.optRAMLevel.selected(), 1) << "tray after applying";
+    if (os.trayIcon) {
+      EXPECT_EQ(form.optRAMLevel.selected(), 1) << "the icon after applying";
     }
   };
-  bool firstSample = true;
   os.onMemoryStatus = [&] {
-    if (!firstSample) return;
-    firstSample = false;
-    EXPECT_TRUE(form.blnRefreshOn && form.blnWatchOn && form.intRefreshTicks == 10 &&
-                form.intWatchTicks == 20 && form.tmrGlobalTimer.enabled());
-    EXPECT_FALSE(os.windowCalls.empty()) << "the list is filled before the first sample";
+    EXPECT_TRUE(form.tmrGlobalTimer.enabled() && form.blnRefreshOn && form.blnWatchOn);
+    EXPECT_EQ(form.intRefreshTicks + form.intWatchTicks, 30);
+    EXPECT_EQ(form.lstProcessList.tabStops(), (std::vector<int32_t>{0, 270}));
+    EXPECT_EQ(form.lblProcesses.caption(), "Number of active processes : 0") << "listed first";
     EXPECT_EQ(form.prgProgress.value(), 0);
+    os.onMemoryStatus = nullptr;
   };
   form.Form_Load();
-  EXPECT_FALSE(firstSample);
-  EXPECT_EQ(os.files[settingsPath()].bytes, kDefaults);
-  EXPECT_EQ(os.trayCalls, std::vector<std::string>{"add"});
   EXPECT_EQ(form.lblTotalRam.caption(), "2048 MB");
-  EXPECT_FALSE(form.blnLoading);
-  EXPECT_FALSE(os.ended);
+  EXPECT_TRUE(os.trayIcon.has_value());
+  EXPECT_FALSE(form.blnLoading || os.ended || os.otherInstanceAsked);
 }
 
-TEST_F(StartUpTest, ASecondInstanceEndsAtOnceTouchingNothing) {
-  os.otherInstance = true;
-  form.Form_Load();
-  EXPECT_TRUE(os.ended);
-  EXPECT_TRUE(os.fileCalls.empty());
-  EXPECT_TRUE(os.trayCalls.empty());
-  EXPECT_EQ(os.memoryCalls, 0);
+TEST(StartUp, ASecondInstanceShowsTheFirstAndEndsTouchingNothing) {
+  for (uint32_t error : {win::kErrorAlreadyExists, win::kErrorAccessDenied}) {
+    FakePlatform os;
+    os.instanceError = error;  // access denied: the first runs elevated
+    frmMain form(os);
+    form.Form_Load();
+    EXPECT_TRUE(os.ended && os.otherInstanceAsked) << error;
+    EXPECT_TRUE(os.files.empty() && !os.trayIcon && os.memorySamples == 0) << error;
+  }
 }
 
-TEST_F(StartUpTest, TheRestoredChoicesAreTheOnesInForce) {
-  form.Form_Load();
-  EXPECT_EQ(form.intRamLevel, 15);
-  EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f);
-  EXPECT_EQ(form.lngActivePriority, 0x20u);
-  EXPECT_EQ(form.lngNonActivePriority, 0x20u);
+class ShellTest : public ::testing::Test, protected testing::LoadedWindow {};
 
-  FakePlatform other;
-  other.files[other.folder + "\\Settings.qkv"] = {"0\r\n0\r\n20\r\n1\r\n0\r\n0\r\n1"};
-  frmMain window(other);
-  window.Form_Load();
-  EXPECT_EQ(window.intRamLevel, 10);
-  EXPECT_FLOAT_EQ(window.sngFreeLimit, 0.1f);
-  EXPECT_EQ(window.lngActivePriority, 0x8000u);
-  EXPECT_EQ(window.lngNonActivePriority, 0x4000u);
-
-  // Nothing applied: the design's choices are in force, and no percentage means no trigger.
-  FakePlatform broken;
-  broken.files[broken.folder + "\\Settings.qkv"] = {"x"};
-  frmMain design(broken);
-  design.Form_Load();
-  EXPECT_EQ(design.intRamLevel, 20);
-  EXPECT_EQ(design.sngFreeLimit, 0.0f);
-  EXPECT_EQ(design.lngNonActivePriority, 0x20u);
-}
-
-TEST_F(StartUpTest, ExitSavesThenRemovesTheIconThenEnds) {
-  form.Form_Load();
+TEST_F(ShellTest, ExitStopsTheTimersSavesThenRemovesTheIconThenEnds) {
   form.SetSettingsLine(0, "2");
-  os.files.erase(settingsPath());
+  os.files.clear();
   std::vector<std::string> atPumps;
   os.onPump = [&] {
-    atPumps.push_back(std::to_string(os.files.count(settingsPath())) + " " +
-                      std::to_string(os.trayCalls.size()) + " " +
+    atPumps.push_back(std::to_string(os.files.size()) + std::to_string(os.trayIcon.has_value()) +
                       std::to_string(form.tmrGlobalTimer.enabled() || form.tmrTimer.enabled()));
   };
   form.lblCmdClose_Click();
-  EXPECT_EQ(atPumps, (std::vector<std::string>{"0 1 0", "1 1 0", "1 2 0"}));
-  EXPECT_EQ(os.trayCalls.back(), "delete");
+  EXPECT_EQ(atPumps, (std::vector<std::string>{"010", "110", "100"}));
   EXPECT_TRUE(os.ended);
-  EXPECT_EQ(os.files[settingsPath()].bytes.substr(0, 1), "2");
-}
+  EXPECT_EQ(file().substr(0, 3), "2\r\n");
 
-TEST_F(StartUpTest, CloseIsRefusedDuringAnOptimisationAndWorksAfterIt) {
-  form.Form_Load();
-  form.lngFreeRam = 3;
-  form.lngUsedRam = 0;
-  bool asked = false;
-  os.onPump = [&] {
-    if (modOptimize::blnOptimizing && !asked) {
-      asked = true;
-      form.mnuPopupExit_Click();
-    }
-  };
-  form.cmdOptimizeNow_Click();
-  EXPECT_EQ(os.messageBoxes.size(), 1u);
-  EXPECT_FALSE(os.ended);
-  EXPECT_TRUE(os.trayCalls.size() == 1) << "the icon stays";
-  form.mnuPopupExit_Click();
-  EXPECT_TRUE(os.ended);
-}
-
-TEST_F(StartUpTest, LoggingOffSavesTheChoicesEvenDuringARun) {
-  form.Form_Load();
+  // Logging off saves the choices, even during a run.
   form.SetSettingsLine(4, "0");
   modOptimize::blnOptimizing = true;
   form.SessionEnding();
-  modOptimize::blnOptimizing = false;
-  EXPECT_EQ(os.files[settingsPath()].bytes, "1\r\n0\r\n20\r\n1\r\n0\r\n1\r\n0");
-  EXPECT_TRUE(os.messageBoxes.empty());
+  EXPECT_EQ(file(), "2\r\n0\r\n20\r\n1\r\n0\r\n1\r\n0");
+  EXPECT_TRUE(os.boxes.empty());
 }
 
-class TrayTest : public StartUpTest {
- protected:
-  TrayTest() { form.Form_Load(); }
-  std::vector<std::string> callsSince(size_t from) const {
-    return {os.windowCalls.begin() + static_cast<long>(from), os.windowCalls.end()};
-  }
-};
-
-TEST_F(TrayTest, TheIconRecordCarriesThePrivateCallbackAndThePaddedTip) {
-  const NotifyIconData& nid = form.nidTray;
+TEST_F(ShellTest, TheTrayIconCarriesThePrivateCallbackAndThePaddedTip) {
+  ASSERT_TRUE(os.trayIcon);
+  const NotifyIconData& nid = *os.trayIcon;
   EXPECT_EQ(nid.hWnd, 0x1234);
   EXPECT_EQ(nid.uID, 1u);
   EXPECT_EQ(nid.uFlags, 7u);
-  EXPECT_EQ(nid.uCallbackMessage, kTrayCallbackMessage);
-  ASSERT_EQ(nid.szTip.size(), 64u);
-  EXPECT_EQ(nid.szTip.substr(0, 34), std::string("Click here to open Tarnwick Demo.") + '\0');
-  EXPECT_EQ(nid.szTip.substr(34), std::string(30, ' '));
+  EXPECT_EQ(nid.uCallbackMessage, win::kTrayCallbackMessage);
+  EXPECT_EQ(nid.szTip,
+            std::string("Click here to open Tarnwick Demo.") + '\0' + std::string(30, ' '));
 }
 
-TEST_F(TrayTest, OnlyTheTwoReleaseMessagesAct) {
-  const size_t before = os.windowCalls.size();
+TEST_F(ShellTest, OnlyTheTwoReleaseMessagesAct) {
   for (uint32_t code : {0x200u, 0x201u, 0x203u, 0x204u, 0x206u, 0u}) form.nidTray_Callback(code);
-  EXPECT_EQ(callsSince(before), std::vector<std::string>{});
+  EXPECT_TRUE(os.menuShown.empty());
+  EXPECT_EQ(os.raised, 0);
 
-  form.nidTray_Callback(0x205);
-  EXPECT_EQ(os.menuShown, (std::vector<std::string>{"Show Tarnwick", "Optimize Now", "-", "Exit"}));
-  EXPECT_EQ(callsSince(before), std::vector<std::string>{"popup 4660"});
-
-  // A left click on the visible window only raises it above the others, then lets it be.
   form.nidTray_Callback(0x202);
-  EXPECT_EQ(callsSince(before + 1),
-            (std::vector<std::string>{"activate 4660", "setWindowPos 4660 -1 0 0 0 0 3",
-                                      "setWindowPos 4660 -2 0 0 0 0 3"}));
-}
+  EXPECT_EQ(os.raised, 0x1234) << "raised above the others, then let go";
+  EXPECT_EQ(os.topmost, 0);
 
-TEST_F(TrayTest, MinimisingHidesIntoTheTrayAndSavesAndTheIconBringsItBack) {
-  form.form.positionChanged(-300, 4500);
-  os.files.erase(settingsPath());
-  form.lblCmdMinimize_Click();
-  EXPECT_EQ(form.form.windowState(), forms::WindowState::Minimized);
-  EXPECT_FALSE(form.form.visible());
-  EXPECT_EQ(os.files[settingsPath()].bytes, kDefaults) << "saved though nothing changed";
-  EXPECT_EQ(form.dblSavedLeft, 0) << "a position below zero comes back at the edge";
-  EXPECT_EQ(form.dblSavedTop, 4500);
-
-  os.menuChoice = 0;  // "Show Tarnwick"
-  form.nidTray_Callback(0x205);
-  EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
-  EXPECT_TRUE(form.form.visible());
-  EXPECT_EQ(form.form.left(), 0);
-  EXPECT_EQ(form.form.top(), 4500);
-}
-
-TEST_F(TrayTest, TheMenuRunsItsItems) {
   form.lngFreeRam = 2;
   form.lngUsedRam = 0;
   os.menuChoice = 1;  // "Optimize Now"
   form.nidTray_Callback(0x205);
-  EXPECT_EQ(os.claims, 2);
+  EXPECT_EQ(os.menuShown, (std::vector<std::string>{"Show Tarnwick", "Optimize Now", "-", "Exit"}));
+  EXPECT_EQ(form.prgProgress.max(), 2);
   os.menuChoice = 3;  // "Exit"
   form.nidTray_Callback(0x205);
   EXPECT_TRUE(os.ended);
 }
 
-TEST_F(TrayTest, OnlyALeftPressOnTheBackgroundDragsTheWindow) {
-  const size_t before = os.windowCalls.size();
-  form.Form_MouseDown(2, 0, 10, 10);
-  form.Form_MouseDown(4, 0, 10, 10);
-  EXPECT_EQ(callsSince(before), std::vector<std::string>{});
-  form.Form_MouseDown(1, 0, 10, 10);
-  EXPECT_EQ(callsSince(before), (std::vector<std::string>{"releaseCapture", "send 4660 161 2 0"}));
+TEST_F(ShellTest, MinimisingHidesIntoTheTrayAndSavesAndTheIconBringsItBack) {
+  os.screen = {-1920 * 15, -300 * 15, 1920 * 15, 1080 * 15};  // a monitor left of the main one
+  form.form.positionChanged(-2000 * 15, -6000);
+  os.files.clear();
+  form.lblCmdMinimize_Click();
+  EXPECT_FALSE(form.form.visible());
+  EXPECT_EQ(file(), kDefaultFile) << "saved though nothing changed";
+
+  os.menuChoice = 0;  // "Show Tarnwick"
+  form.nidTray_Callback(0x205);
+  EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
+  EXPECT_TRUE(form.form.visible());
+  EXPECT_EQ(form.form.left(), -1920 * 15) << "kept on the screen, not thrown onto the main one";
+  EXPECT_EQ(form.form.top(), -4500);
+  EXPECT_EQ(os.raised, 0x1234);
 }
 
-TEST_F(TrayTest, TheAboutBoxIsModalOverTheMainWindow) {
-  std::vector<std::string> texts;
-  os.whileModal = [&](frmAbout& about) {
-    texts = {about.form.caption, about.lblTitle.caption(), about.lblVersion.caption()};
-    about.cmdOK.Click();
+TEST_F(ShellTest, WithoutAnIconMinimisingNeverHidesAndTheAddIsTriedUntilItWorks) {
+  form.RemoveFromSystemTray();
+  os.trayRefusals = 2;  // Explorer not ready at logon
+  form.AddToSystemTray();
+  form.form.setVisible(true);
+  form.lblCmdMinimize_Click();
+  EXPECT_TRUE(form.form.visible()) << "no icon to come back by";
+  form.tmrTrayRetry.fire();
+  EXPECT_FALSE(os.trayIcon);
+  form.tmrTrayRetry.fire();
+  EXPECT_TRUE(os.trayIcon);
+  EXPECT_FALSE(form.tmrTrayRetry.enabled());
+  form.AddToSystemTray();  // the taskbar restarted, or the add timed out but took
+  EXPECT_TRUE(form.blnInTray);
+  form.RestoreWindow();
+  form.lblCmdMinimize_Click();
+  EXPECT_FALSE(form.form.visible());
+}
+
+TEST_F(ShellTest, OnlyALeftPressOnTheBackgroundDragsTheWindow) {
+  form.Form_MouseDown(2, 0, 10, 10);
+  form.Form_MouseDown(4, 0, 10, 10);
+  EXPECT_FALSE(os.dragging);
+  form.Form_MouseDown(1, 0, 10, 10);
+  EXPECT_TRUE(os.dragging);
+}
+
+TEST_F(ShellTest, TheAboutBoxShowsTitleAndVersionAndOpensTheSite) {
+  std::string texts;
+  os.whileModal = [&](Dialog& dialog) {
+    auto& about = static_cast<frmAbout&>(dialog);
+    texts = about.form.caption + "|" + about.lblTitle.caption() + "|" + about.lblVersion.caption();
+    about.form.hWnd = 77;
+    about.lblSite.Click();
+    about.Cancel();
     EXPECT_TRUE(about.form.unloaded());
   };
   form.lblAbout.Click();
-  EXPECT_EQ(os.windowCalls.back(), "modal 4660");
-  EXPECT_EQ(texts,
-            (std::vector<std::string>{"About Tarnwick Demo", "Tarnwick Demo", "Version 1.0.0"}));
+  EXPECT_EQ(texts, "About Tarnwick Demo|Tarnwick Demo|Version 1.0.0");
+  EXPECT_EQ(os.opened,
+            std::vector<std::string>{std::string("Open ") + kSiteAddress + " from 77 shown 1"});
+  EXPECT_EQ(versionText({2, 10, 3}), "Version 2.10.3");
 }
 
 class AboutTest : public ::testing::Test {
  protected:
+  AboutTest() { about.form.hWnd = 0x3000; }
   static constexpr const char* kFirst = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
   static constexpr const char* kSecond = "SOFTWARE\\Microsoft\\Shared Tools Location";
-  std::vector<std::string> started() const {
-    std::vector<std::string> out;
-    for (const auto& call : os.shellCalls)
-      if (call.rfind("start ", 0) == 0) out.push_back(call.substr(6));
-    return out;
+  // What clicking "System Info..." does: the program started, or the message's owner.
+  std::string sysInfo() {
+    os.started.clear();
+    os.boxes.clear();
+    about.cmdSysInfo.Click();
+    EXPECT_TRUE(os.openKeys.empty()) << "every key closed";
+    if (os.boxes.size() == 1 &&
+        os.boxes[0].text == "System Information Is Unavailable At This Time")
+      return "message over " + std::to_string(os.boxes[0].owner);
+    return os.started.size() == 1 ? os.started[0] : "?";
   }
   FakePlatform os;
   frmAbout about{os};
 };
 
-TEST_F(AboutTest, TheVersionLabelShowsMajorMinorRevision) {
-  about.Form_Load();
-  EXPECT_EQ(about.lblVersion.caption(), "Version 1.0.0");
-  os.version = {2, 10, 3};
-  about.Form_Load();
-  EXPECT_EQ(about.lblVersion.caption(), "Version 2.10.3");
-}
-
-TEST_F(AboutTest, TheFirstRegistryPlaceWins) {
-  os.registry[kFirst]["PATH"] = {RegistryApi::kRegSz, "C:\\Tools\\msinfo32.exe"};
-  os.registry[kSecond]["MSINFO"] = {RegistryApi::kRegSz, "C:\\Other"};
-  os.files["C:\\Tools\\msinfo32.exe"] = {};
-  about.cmdSysInfo.Click();
-  EXPECT_EQ(started(), std::vector<std::string>{"C:\\Tools\\msinfo32.exe"});
-  EXPECT_TRUE(os.messageBoxes.empty());
-  for (const auto& call : os.registryCalls) EXPECT_EQ(call.find(kSecond), std::string::npos);
-  EXPECT_EQ(os.registryCalls.front(), "open " + std::to_string(kHKeyLocalMachine) + " " + kFirst +
-                                          " " + std::to_string(RegistryApi::kKeyRead));
-  EXPECT_TRUE(os.openKeys.empty()) << "every key closed";
-}
-
-TEST_F(AboutTest, TheSecondPlaceNamesAFolderThatMustHoldTheProgram) {
-  os.registry[kSecond]["MSINFO"] = {RegistryApi::kRegSz, "C:\\Program Files\\Shared\\MSInfo"};
-  about.StartSysInfo();
-  EXPECT_TRUE(started().empty());
-  EXPECT_EQ(os.messageBoxes, std::vector<std::string>{
-                                 "Tarnwick Demo|System Information Is Unavailable At This Time|0"});
-
-  os.files["C:\\Program Files\\Shared\\MSInfo\\MSINFO32.EXE"] = {};
-  about.StartSysInfo();
-  EXPECT_EQ(started(), std::vector<std::string>{"C:\\Program Files\\Shared\\MSInfo\\MSINFO32.EXE"});
-  EXPECT_EQ(os.messageBoxes.size(), 1u);
-  EXPECT_TRUE(os.openKeys.empty());
-}
-
-TEST_F(AboutTest, APathNamingNoFileOrNoPlaceAtAllShowsTheMessage) {
-  about.StartSysInfo();
-  os.registry[kFirst]["PATH"] = {RegistryApi::kRegSz, "C:\\gone.exe"};
-  about.StartSysInfo();
-  EXPECT_EQ(os.messageBoxes.size(), 2u);
+TEST_F(AboutTest, SystemInformationIsFoundInTheRegistryOrTheSystemFolder) {
+  EXPECT_EQ(sysInfo(), "message over " + std::to_string(0x3000));
+  os.files["C:\\Windows\\System32\\msinfo32.exe"] = {};
+  EXPECT_EQ(sysInfo(), "C:\\Windows\\System32\\msinfo32.exe");
+  os.registry[kSecond]["MSINFO"] = {win::kRegSz, "C:\\Shared\\MSInfo"};
+  EXPECT_EQ(sysInfo(), "C:\\Windows\\System32\\msinfo32.exe") << "a folder without the program";
+  os.files["C:\\Shared\\MSInfo\\MSINFO32.EXE"] = {};
+  EXPECT_EQ(sysInfo(), "C:\\Shared\\MSInfo\\MSINFO32.EXE");
+  os.registry[kFirst]["PATH"] = {win::kRegSz, "C:\\gone.exe"};
+  EXPECT_EQ(sysInfo(), "C:\\Shared\\MSInfo\\MSINFO32.EXE") << "a path naming no file";
+  os.registry[kFirst]["PATH"] = {win::kRegExpandSz, "%SystemRoot%\\msinfo32.exe"};
+  os.files["C:\\Windows\\msinfo32.exe"] = {};
+  EXPECT_EQ(sysInfo(), "C:\\Windows\\msinfo32.exe") << "the first place wins";
 }
 
 TEST_F(AboutTest, ValuesAreReadWithoutTheirTerminatingZero) {
-  os.registry["K"]["S"] = {RegistryApi::kRegSz, "C:\\x"};
-  os.registry["K"]["D"] = {RegistryApi::kRegDword, std::string("\x2a\x01\0\0", 4)};
+  os.registry["K"]["S"] = {win::kRegSz, "C:\\x"};
+  os.registry["K"]["D"] = {win::kRegDword, std::string("\x2a\x01\0\0", 4)};
   os.registry["K"]["B"] = {3, "\x01\x02"};
   std::string value = "kept";
-  EXPECT_TRUE(about.GetKeyValue(kHKeyLocalMachine, "K", "S", value));
+  EXPECT_TRUE(about.GetKeyValue(win::kHKeyLocalMachine, "K", "S", value));
   EXPECT_EQ(value, "C:\\x");
-  EXPECT_TRUE(about.GetKeyValue(kHKeyLocalMachine, "K", "D", value));
+  EXPECT_TRUE(about.GetKeyValue(win::kHKeyLocalMachine, "K", "D", value));
   EXPECT_EQ(value, "298");
   value = "kept";
-  EXPECT_TRUE(about.GetKeyValue(kHKeyLocalMachine, "K", "B", value));
+  EXPECT_TRUE(about.GetKeyValue(win::kHKeyLocalMachine, "K", "B", value));
   EXPECT_EQ(value, "kept") << "other types leave the text as it was";
-  EXPECT_FALSE(about.GetKeyValue(kHKeyLocalMachine, "K", "missing", value));
+  EXPECT_FALSE(about.GetKeyValue(win::kHKeyLocalMachine, "K", "missing", value));
   EXPECT_EQ(value, "");
-  EXPECT_FALSE(about.GetKeyValue(kHKeyLocalMachine, "nowhere", "S", value));
+  EXPECT_FALSE(about.GetKeyValue(win::kHKeyLocalMachine, "nowhere", "S", value));
   EXPECT_TRUE(os.openKeys.empty());
-}
-
-TEST_F(AboutTest, TheSiteOpensInTheBrowser) {
-  about.form.hWnd = 77;
-  const int pumps = os.pumps;
-  about.lblSite.Click();
-  EXPECT_EQ(os.shellCalls,
-            std::vector<std::string>{std::string("execute 77 Open ") + kSiteAddress + " '' '' 1"});
-  EXPECT_EQ(os.pumps, pumps + 1);
 }
 
 }  // namespace

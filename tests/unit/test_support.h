@@ -1,34 +1,55 @@
 // A main window on the fake platform, loaded as at start-up, for the handler tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include "app/frmMain.h"
-#include "memory/modOptimize.h"
-#include "platform/fake/fake_platform.h"
+#include "fake/fake_platform.h"
 
 namespace tarnwick::testing {
 
 inline constexpr uint64_t MB = 1048576;
+inline const std::string kDefaultFile("1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0", 20);
+using Lines = std::vector<std::string>;
 
-class LoadedWindow {
- public:
+struct LoadedWindow {
   explicit LoadedWindow(uint64_t totalMb = 2048, uint64_t freeMb = 1024) {
     modOptimize::blnOptimizing = false;
     os.memory = {totalMb * MB, freeMb * MB, freeMb * MB};
+    form.form.hWnd = 0x1234;
+    form.lstProcessList.hWnd = 0x1235;
     form.Form_Load();
   }
   ~LoadedWindow() { modOptimize::blnOptimizing = false; }
 
   // Runs the global tick until the next status refresh has run.
   void refresh() {
-    const int before = os.memoryCalls;
-    for (int i = 0; i < 100 && os.memoryCalls == before; ++i) form.tmrGlobalTimer_Timer();
+    const int before = os.memorySamples;
+    for (int i = 0; i < 100 && os.memorySamples == before; ++i) form.tmrGlobalTimer.fire();
   }
   // One more second on the clock, then the clock timer's tick.
   void tickClock() {
-    if (++os.time.second == 60) os.time.second = 0, ++os.time.minute;
-    if (os.time.minute == 60) os.time.minute = 0, ++os.time.hour;
-    if (os.time.hour == 24) os.time.hour = 0;
-    form.tmrTimer_Timer();
+    const int s = (os.time.hour * 60 + os.time.minute) * 60 + os.time.second + 1;
+    os.time = {s / 3600 % 24, s / 60 % 60, s % 60};
+    os.ticks += 1000;
+    form.tmrTimer.fire();
+  }
+  // Runs the command with these figures and level; the non-empty slots at the run's last pump.
+  int optimize(int32_t usedMb, int32_t freeMb, int16_t level) {
+    form.lngUsedRam = usedMb;
+    form.lngFreeRam = freeMb;
+    form.intRamLevel = level;
+    int held = 0;
+    os.onPump = [&] {
+      held = 0;
+      for (const auto& block : form.varRamBlocks) held += !block.empty();
+    };
+    form.cmdOptimizeNow_Click();
+    os.onPump = nullptr;
+    return held;
+  }
+  std::string file() {
+    return os.files.count(os.settingsPath()) ? os.files[os.settingsPath()].bytes : "<none>";
   }
 
   FakePlatform os;

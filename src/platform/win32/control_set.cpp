@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
-#include "platform/win32/dpi.h"
+#include <algorithm>
+
+#include "../../../res/resource.h"
 #include "platform/win32/text.h"
-#include "platform/win32/win32_platform.h"
+#include "platform/win32/window_base.h"
 
 namespace tarnwick::win32 {
 namespace {
@@ -25,7 +27,8 @@ std::wstring windowText(HWND window) {
   return text;
 }
 
-// A plain container: what its controls tell it belongs to the window it sits in.
+// A plain container: what its controls tell it belongs to the window it sits in, and it takes
+// the background that window gives its labels.
 LRESULT CALLBACK panelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -34,30 +37,25 @@ LRESULT CALLBACK panelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM:
       return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+    case WM_ERASEBKGND: {
+      const auto brush = reinterpret_cast<HBRUSH>(
+          SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(hwnd)));
+      RECT r;
+      GetClientRect(hwnd, &r);
+      FillRect(reinterpret_cast<HDC>(wParam), &r, brush ? brush : GetSysColorBrush(COLOR_WINDOW));
+      return 1;
+    }
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
-void registerPanelClass(HINSTANCE instance) {
-  WNDCLASSEXW panel{};
-  panel.cbSize = sizeof panel;
-  panel.lpfnWndProc = panelProc;
-  panel.hInstance = instance;
-  panel.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  panel.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  panel.lpszClassName = kPanelClass;
-  RegisterClassExW(&panel);  // fails harmlessly when already registered
-}
-
 // A row's last column can start further right than the list is wide; the list then scrolls
 // sideways as far as its widest row reaches.
-void widenListFor(HWND list, const std::wstring& row) {
-  const auto lastStop =
-      static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(list, win32::kLastTabStopProperty)));
-  const HDC dc = GetDC(list);
-  const HGDIOBJ old =
-      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+void widenListFor(HWND list, const forms::ListBox& model, const std::wstring& row) {
+  const int lastStop = model.tabStops().empty() ? 0 : model.tabStops().back();
+  const WindowDC dc(list);
+  const Selected font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
   const wchar_t alphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   SIZE size{};
   GetTextExtentPoint32W(dc, alphabet, 52, &size);
@@ -65,57 +63,57 @@ void widenListFor(HWND list, const std::wstring& row) {
   const size_t tab = row.rfind(L'\t');
   const std::wstring last = tab == std::wstring::npos ? row : row.substr(tab + 1);
   GetTextExtentPoint32W(dc, last.c_str(), static_cast<int>(last.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
   const int start = tab == std::wstring::npos ? 0 : MulDiv(lastStop, averageChar, 4);
   const int extent = start + size.cx + 2 * averageChar;
   if (extent > static_cast<int>(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0)))
     SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
 }
 
+void setText(HWND window, const std::string& text) {
+  SetWindowTextW(window, widen(text).c_str());
+}
+
 }  // namespace
 
-void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> placements,
-                        HICON icon) {
-  registerPanelClass(instance);
-  parent_ = parent;
-  icon_ = icon;
+void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> placements) {
+  registerWindowClass(instance, kPanelClass, panelProc);
+  instance_ = instance;
   children_.reserve(placements.size());
   for (Placement& placement : placements) {
-    const Child* container = placement.container == kIdNone ? nullptr : byId(placement.container);
+    const Child* container = placement.container ? byId(placement.container) : nullptr;
     const wchar_t* cls = WC_STATICW;
     // Labels take the mouse too, so that only the window's own background starts a drag.
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    std::wstring caption;
-
+    std::string caption;
     std::visit(Overloaded{
                    [&](const HotSpot&) { style |= SS_OWNERDRAW | SS_NOTIFY; },
                    [&](const Link& link) {
                      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
-                     caption = widen(link.model->caption());
+                     caption = link.model->caption();
                    },
                    [&](forms::Label* label) {
                      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
-                     caption = widen(label->caption());
+                     caption = label->caption();
                    },
                    [&](const Container&) { cls = kPanelClass, exStyle = WS_EX_CONTROLPARENT; },
                    [&](const ProgramIcon&) { style |= SS_ICON | SS_REALSIZECONTROL; },
+                   [&](const Rule&) { style |= SS_OWNERDRAW; },
                    [&](const OptionButton& option) {
                      cls = WC_BUTTONW;
                      style |= BS_RADIOBUTTON | WS_TABSTOP | (option.index == 0 ? WS_GROUP : 0);
-                     caption = widen(option.group->caption(option.index));
+                     caption = option.group->caption(option.index);
                    },
                    [&](forms::CheckBox* box) {
                      cls = WC_BUTTONW;
                      style |= BS_3STATE | WS_TABSTOP | WS_GROUP;
-                     caption = widen(box->caption());
+                     caption = box->caption();
                    },
                    [&](forms::CommandButton* button) {
                      cls = WC_BUTTONW;
                      style |= WS_TABSTOP | WS_GROUP |
                               (placement.id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-                     caption = widen(button->caption());
+                     caption = button->caption();
                    },
                    [&](forms::TextBox*) {
                      cls = WC_EDITW;
@@ -137,45 +135,36 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
                },
                placement.model);
 
-    const HWND child = CreateWindowExW(
-        exStyle, cls, caption.c_str(), style, 0, 0, 0, 0, container ? container->hwnd : parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance, nullptr);
+    const HWND child = CreateWindowExW(exStyle, cls, widen(caption).c_str(), style, 0, 0, 0, 0,
+                                       container ? container->hwnd : parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)),
+                                       instance, nullptr);
+    if (std::holds_alternative<forms::UpDown*>(placement.model)) {
+      // A fixed position inside a range, so both arrows always notify; the program keeps the
+      // interval itself.
+      SendMessageW(child, UDM_SETRANGE32, 0, 100);
+      SendMessageW(child, UDM_SETPOS32, 0, 50);
+    }
     children_.push_back({placement, child});
   }
 }
 
-void ControlSet::applyDpi(UINT dpi) {
-  dpi_ = dpi;
+void ControlSet::applyDpi(UINT dpi, FontCache& fonts) {
   for (const Child& child : children_) {
     const TwipsRect& r = child.placement.twips;
-    int height = twipsToPixels(r.height, dpi);
+    int height = std::max(twipsToPixels(r.height, dpi), 1);
     // A drop-down list's height includes its open list; the closed box sizes itself to the font.
     if (std::holds_alternative<forms::ComboBox*>(child.placement.model)) height *= 8;
     SetWindowPos(child.hwnd, nullptr, twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
                  twipsToPixels(r.width, dpi), height, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(child.placement.font)),
-                 TRUE);
-    if (std::holds_alternative<ProgramIcon>(child.placement.model) && icon_) {
-      const int size = twipsToPixels(r.width, dpi);
-      // A copy at the size the density asks for; the control owns it from here on.
-      const HICON scaled = static_cast<HICON>(CopyImage(icon_, IMAGE_ICON, size, size, 0));
-      if (const HICON old = reinterpret_cast<HICON>(
-              SendMessageW(child.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(scaled), 0)))
-        DestroyIcon(old);
+    SendMessageW(child.hwnd, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(fonts.get(child.placement.font, dpi)), TRUE);
+    if (std::holds_alternative<ProgramIcon>(child.placement.model)) {
+      Icon icon = loadIcon(instance_, IDI_TARNWICK, twipsToPixels(r.width, dpi));
+      SendMessageW(child.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+      programIcon_ = std::move(icon);  // the control's previous one goes only now
     }
   }
-}
-
-HFONT ControlSet::font(const FontSpec& wanted) {
-  auto& slot = fonts_[{wanted.face, wanted.points, wanted.bold, wanted.underline, dpi_}];
-  if (!slot) {
-    slot.reset(CreateFontW(-MulDiv(wanted.points, static_cast<int>(dpi_), 72), 0, 0, 0,
-                           wanted.bold ? FW_BOLD : FW_NORMAL, 0, wanted.underline, 0,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                           widen(wanted.face).c_str()));
-  }
-  return slot.get();
 }
 
 void ControlSet::bind() {
@@ -183,17 +172,12 @@ void ControlSet::bind() {
     const HWND h = child.hwnd;
     std::visit(
         Overloaded{
-            [](const HotSpot&) {},
-            [](const Container&) {},
-            [](const ProgramIcon&) {},
-            [](forms::UpDown*) {},
-            [](forms::CommandButton*) {},
             [h](const Link& link) {
               forms::Label* label = link.model;
-              label->view = [h, label] { SetWindowTextW(h, widen(label->caption()).c_str()); };
+              label->view = [h, label] { setText(h, label->caption()); };
             },
             [h](forms::Label* label) {
-              label->view = [h, label] { SetWindowTextW(h, widen(label->caption()).c_str()); };
+              label->view = [h, label] { setText(h, label->caption()); };
             },
             [this](const OptionButton& option) {
               forms::OptionGroup* group = option.group;
@@ -216,8 +200,7 @@ void ControlSet::bind() {
               if (box->maxLength() > 0) SendMessageW(h, EM_LIMITTEXT, box->maxLength(), 0);
               // Rewriting the same text would move the caret under the user's typing.
               box->view = [h, box] {
-                const std::wstring text = widen(box->text());
-                if (windowText(h) != text) SetWindowTextW(h, text.c_str());
+                if (narrow(windowText(h)) != box->text()) setText(h, box->text());
               };
             },
             [h](forms::ComboBox* combo) {
@@ -242,7 +225,7 @@ void ControlSet::bind() {
                   case forms::ListBox::Op::Added: {
                     const std::wstring row = widen(list->item(index));
                     SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-                    widenListFor(h, row);
+                    widenListFor(h, *list, row);
                     break;
                   }
                   case forms::ListBox::Op::Replaced:
@@ -250,9 +233,16 @@ void ControlSet::bind() {
                     SendMessageW(h, LB_INSERTSTRING, static_cast<WPARAM>(index),
                                  reinterpret_cast<LPARAM>(widen(list->item(index)).c_str()));
                     break;
+                  case forms::ListBox::Op::TabStops: {
+                    std::vector<INT> stops(list->tabStops().begin(), list->tabStops().end());
+                    SendMessageW(h, LB_SETTABSTOPS, stops.size(),
+                                 reinterpret_cast<LPARAM>(stops.data()));
+                    break;
+                  }
                 }
               };
             },
+            [](const auto&) {},
         },
         child.placement.model);
   }
@@ -267,7 +257,7 @@ void ControlSet::bind() {
                    [](forms::ComboBox* m) { m->view(); },
                    [](forms::ProgressBar* m) { m->view(); },
                    [](forms::ListBox* m) {
-                     m->view(forms::ListBox::Op::Cleared, -1);
+                     m->view(forms::ListBox::Op::TabStops, -1);
                      for (int i = 0; i < m->listCount(); ++i) m->view(forms::ListBox::Op::Added, i);
                    },
                    [](const auto&) {},
@@ -290,13 +280,38 @@ ControlSet::Child* ControlSet::byHwnd(HWND hwnd) {
 
 bool ControlSet::wantsHand(HWND hwnd) {
   const Child* child = byHwnd(hwnd);
-  return child && (std::holds_alternative<HotSpot>(child->placement.model) ||
-                   std::holds_alternative<Link>(child->placement.model));
+  return child && (std::holds_alternative<HotSpot>(child->placement.model) || isLink(hwnd));
 }
 
-bool ControlSet::command(int id, int code) {
+bool ControlSet::isLink(HWND hwnd) {
+  const Child* child = byHwnd(hwnd);
+  return child && std::holds_alternative<Link>(child->placement.model);
+}
+
+LRESULT ControlSet::notify(const NMHDR& header) {
+  const Child* child = byHwnd(header.hwndFrom);
+  auto* const* upDown = child ? std::get_if<forms::UpDown*>(&child->placement.model) : nullptr;
+  if (!upDown || header.code != UDN_DELTAPOS) return 0;
+  const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
+  const auto& click = change.iDelta > 0 ? (*upDown)->UpClick : (*upDown)->DownClick;
+  if (click) skipOnError(click);
+  return TRUE;  // the control keeps its own position where it is
+}
+
+void ControlSet::draw(const DRAWITEMSTRUCT& item) const {
+  for (const Child& child : children_) {
+    if (child.hwnd != item.hwndItem) continue;
+    if (const auto* rule = std::get_if<Rule>(&child.placement.model))
+      FillRect(item.hDC, &item.rcItem,
+               GetSysColorBrush(rule->light ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW));
+    else if (drawHotSpot)
+      drawHotSpot(item);
+  }
+}
+
+void ControlSet::command(int id, int code) {
   Child* child = byId(id);
-  if (!child) return false;
+  if (!child) return;
   const HWND h = child->hwnd;
   std::visit(Overloaded{
                  [&](const HotSpot& spot) {
@@ -324,7 +339,6 @@ bool ControlSet::command(int id, int code) {
                  [](const auto&) {},
              },
              child->placement.model);
-  return true;
 }
 
 }  // namespace tarnwick::win32

@@ -5,12 +5,10 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
-#include <string>
-#include <tuple>
 #include <vector>
 
-#include "app/layout.h"
+#include "forms/layout.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/scoped.h"
 
 namespace tarnwick::win32 {
@@ -23,30 +21,28 @@ class ControlSet {
   };
 
   // Creates one child per placement, containers before their contents.
-  void create(HWND parent, HINSTANCE instance, std::vector<Placement> placements, HICON icon);
-  // Places and sizes every control and sets its font for `dpi`.
-  void applyDpi(UINT dpi);
+  void create(HWND parent, HINSTANCE instance, std::vector<Placement> placements);
+  // Places and sizes every control, and gives it its font and picture, for `dpi`.
+  void applyDpi(UINT dpi, FontCache& fonts);
   // Mirrors each model onto its control from now on, starting with its current state.
   void bind();
 
   Child* byId(int id);
   Child* byHwnd(HWND hwnd);
-  const std::vector<Child>& children() const { return children_; }
-  // Whether the mouse over this control shows the hand: hot spots and links.
+  // Hot spots and links show the hand; links are drawn in the link colour.
   bool wantsHand(HWND hwnd);
-  // Feeds a control's notification to its model; false if it is not one of ours.
-  bool command(int id, int code);
-  HFONT font(const FontSpec& wanted);
-
-  // Draws an owner-drawn hot spot; the window supplies what lies under it.
+  bool isLink(HWND hwnd);
+  // Feeds a control's notification to its model.
+  void command(int id, int code);
+  LRESULT notify(const NMHDR& header);
+  // Draws an owner-drawn control: a rule itself, a hot spot through `drawHotSpot`.
+  void draw(const DRAWITEMSTRUCT& item) const;
   std::function<void(const DRAWITEMSTRUCT&)> drawHotSpot;
 
  private:
   std::vector<Child> children_;
-  std::map<std::tuple<std::string, int, bool, bool, UINT>, Font> fonts_;
-  UINT dpi_ = 96;
-  HICON icon_ = nullptr;
-  HWND parent_ = nullptr;
+  HINSTANCE instance_ = nullptr;
+  Icon programIcon_;
 };
 
 }  // namespace tarnwick::win32

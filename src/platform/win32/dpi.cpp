@@ -1,20 +1,59 @@
 #include "platform/win32/dpi.h"
 
-#include "platform/win32/scoped.h"
+#include "platform/win32/text.h"
+#include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
-
 UINT dpiOf(HWND window) {
-  // GetDpiForWindow exists from Windows 10 1607 on; older systems have one DPI for all.
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow && window) {
-    if (const UINT dpi = getDpiForWindow(window)) return dpi;
+  static const auto forWindow = findCall<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
+  if (forWindow && window) {
+    if (const UINT dpi = forWindow(window)) return dpi;
   }
+  // Windows 8.1: per monitor, from the shell's scaling library.
+  using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto forMonitor = findCall<ForMonitor>(L"shcore.dll", "GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  if (forMonitor && window &&
+      SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), 0, &x, &y)) && x)
+    return x;
   WindowDC screen(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+int metricFor(int index, UINT dpi) {
+  static const auto forDpi =
+      findCall<int(WINAPI*)(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (forDpi) return forDpi(index, dpi);
+  WindowDC screen(nullptr);
+  return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), GetDeviceCaps(screen, LOGPIXELSY));
+}
+
+Icon loadIcon(HINSTANCE instance, int id, int size) {
+  return Icon(static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+Cursor loadCursor(HINSTANCE instance, int id, UINT dpi) {
+  const int size = metricFor(SM_CXCURSOR, dpi);
+  return Cursor(static_cast<HCURSOR>(
+      LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_CURSOR, size, size, LR_DEFAULTCOLOR)));
+}
+
+HFONT FontCache::get(const FontSpec& wanted, UINT dpi) {
+  auto& slot = fonts_[{wanted.face, wanted.points, wanted.bold, wanted.underline, dpi}];
+  if (!slot) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(wanted.points, static_cast<int>(dpi), 72);
+    font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+    font.lfUnderline = wanted.underline;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    lstrcpynW(font.lfFaceName, widen(wanted.face).c_str(), LF_FACESIZE);
+    slot.reset(CreateFontIndirectW(&font));
+  }
+  return slot.get();
 }
 
 }  // namespace tarnwick::win32

@@ -6,16 +6,20 @@
 #include "platform/win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Failures the user never sees can still be seen in a debugger.
+  tarnwick::traceFailure = [](const char* what) noexcept {
+    OutputDebugStringA("Tarnwick Demo: ");
+    OutputDebugStringA(what);
+    OutputDebugStringA("\n");
+  };
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
 
-  tarnwick::win32::Win32Platform platform;
+  tarnwick::win32::Win32Platform platform(instance);
   tarnwick::frmMain core(platform);
-  tarnwick::win32::MainWindow window(instance, core);
+  tarnwick::win32::MainWindow window(platform, core);
   if (!window.create()) return 1;
-  platform.setDialogWindow(window.hwnd());
-  platform.setResources(instance, window.icon());
   window.loadAndShow();
-  return platform.runMessageLoop();
+  return tarnwick::win32::runMessageLoop(window.hwnd(), nullptr);
 }

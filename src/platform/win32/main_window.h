@@ -4,28 +4,28 @@
 
 #include <windows.h>
 
-#include <map>
+#include <string>
+#include <vector>
 
 #include "app/frmMain.h"
 #include "platform/win32/control_set.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/skin.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/window_base.h"
 
 namespace tarnwick::win32 {
 
-inline constexpr wchar_t kMainClass[] = L"TarnwickMain";
-
 class MainWindow : public WindowBase<MainWindow> {
  public:
-  MainWindow(HINSTANCE instance, frmMain& core);
+  MainWindow(Win32Platform& platform, frmMain& core) : platform_(platform), core_(core) {}
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
   // Creates the window hidden, with its controls bound to the core's models.
   bool create();
-  HICON icon() const { return icon_.get(); }
   // Runs the core's load handler, then shows the window centred on its monitor.
   void loadAndShow();
 
@@ -33,22 +33,26 @@ class MainWindow : public WindowBase<MainWindow> {
   friend class WindowBase<MainWindow>;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // Fonts, controls, icons, cursor and skin for the density the window is at.
   void applyDpi(UINT dpi);
+  void renderSkin();
   void bindForm();
-  void bindTimer(UINT_PTR id, forms::Timer& timer);
-  LRESULT onNotify(const NMHDR& header);
+  void bindTimer(forms::Timer& timer);
   void onSize(WPARAM kind);
   void onMove();
 
-  HINSTANCE instance_;
+  Win32Platform& platform_;
   frmMain& core_;
   UINT dpi_ = 96;
-  UINT taskbarCreated_ = 0;
+  UINT taskbarCreated_ = 0, showWindow_ = 0;
+  std::vector<Placement> layout_;
   ControlSet controls_;
-  std::map<UINT_PTR, forms::Timer*> timers_;
+  FontCache fonts_;
+  std::vector<forms::Timer*> timers_;  // timer id i + 1
   Skin skin_;
+  std::wstring title_, version_;
   Icon icon_, smallIcon_;
-  HCURSOR hand_ = nullptr;
+  Cursor hand_;
 };
 
 }  // namespace tarnwick::win32

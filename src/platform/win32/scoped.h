@@ -34,6 +34,20 @@ struct IconDestroyer {
 };
 using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
 
+struct CursorDestroyer {
+  void operator()(HCURSOR cursor) const noexcept {
+    if (cursor) DestroyCursor(cursor);
+  }
+};
+using Cursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDestroyer>;
+
+struct MenuDestroyer {
+  void operator()(HMENU menu) const noexcept {
+    if (menu) DestroyMenu(menu);
+  }
+};
+using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
 class MemoryDC {
  public:
   explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}

@@ -1,29 +1,46 @@
 #include "platform/win32/skin.h"
 
-#include <string>
-
 #include "app/layout.h"
-#include "platform/win32/dpi.h"
 
 namespace tarnwick::win32 {
 namespace {
 
-constexpr COLORREF kHeaderLeft = RGB(20, 46, 84);
-constexpr COLORREF kHeaderRight = RGB(38, 102, 170);
-constexpr COLORREF kBody = RGB(255, 255, 255);
-constexpr COLORREF kAccent = RGB(30, 92, 160);
-constexpr COLORREF kRule = RGB(222, 228, 236);
-constexpr COLORREF kMuted = RGB(104, 114, 128);
-constexpr COLORREF kFrame = RGB(16, 40, 72);
-constexpr COLORREF kButton = RGB(34, 142, 86);
-constexpr COLORREF kButtonEdge = RGB(24, 110, 64);
+// The skin's own colours, text included: the system's text colour could be white under a dark
+// scheme, on a body that stays white.
+constexpr Palette kSkin{RGB(20, 46, 84),    RGB(38, 102, 170),  RGB(255, 255, 255),
+                        RGB(176, 204, 236), RGB(44, 86, 142),   RGB(122, 162, 212),
+                        RGB(255, 255, 255), RGB(24, 28, 36),    RGB(30, 92, 160),
+                        RGB(222, 228, 236), RGB(104, 114, 128), RGB(16, 40, 72),
+                        RGB(34, 142, 86),   RGB(24, 110, 64),   RGB(255, 255, 255)};
 
-// Twips of the 6300 x 8025 design, the same units as the control layout.
+Palette systemPalette() {
+  const auto c = [](int index) { return GetSysColor(index); };
+  return {c(COLOR_HIGHLIGHT),  c(COLOR_HIGHLIGHT), c(COLOR_HIGHLIGHTTEXT), c(COLOR_HIGHLIGHTTEXT),
+          c(COLOR_BTNFACE),    c(COLOR_BTNTEXT),   c(COLOR_WINDOW),        c(COLOR_WINDOWTEXT),
+          c(COLOR_WINDOWTEXT), c(COLOR_GRAYTEXT),  c(COLOR_GRAYTEXT),      c(COLOR_WINDOWFRAME),
+          c(COLOR_BTNFACE),    c(COLOR_BTNTEXT),   c(COLOR_BTNTEXT)};
+}
+
+bool highContrast() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// Twips of the design, the same units as the control layout.
 constexpr int kHeaderHeight = 1440;
+
+RECT pixels(const TwipsRect& r, UINT dpi) {
+  return {twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
+          twipsToPixels(r.left, dpi) + twipsToPixels(r.width, dpi),
+          twipsToPixels(r.top, dpi) + twipsToPixels(r.height, dpi)};
+}
 
 class Painter {
  public:
-  Painter(HDC dc, UINT dpi) : dc_(dc), dpi_(dpi) {}
+  Painter(HDC dc, UINT dpi, FontCache& fonts, const Palette& colours)
+      : dc_(dc), dpi_(dpi), fonts_(fonts), c(colours) {}
 
   int px(int twips) const { return twipsToPixels(twips, dpi_); }
   RECT rect(int left, int top, int width, int height) const {
@@ -63,11 +80,7 @@ class Painter {
   // Draws one line of text; returns the right edge of what was drawn.
   int text(const std::wstring& s, RECT r, COLORREF colour, int points, bool bold,
            UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE) const {
-    Font font(CreateFontW(-MulDiv(points, static_cast<int>(dpi_), 72), 0, 0, 0,
-                          bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                          L"Tahoma"));
-    Selected f(dc_, font.get());
+    Selected f(dc_, fonts_.get({"Tahoma", points, bold}, dpi_));
     SetTextColor(dc_, colour);
     SetBkMode(dc_, TRANSPARENT);
     DrawTextW(dc_, s.c_str(), static_cast<int>(s.size()), &r, format | DT_NOPREFIX);
@@ -79,94 +92,117 @@ class Painter {
   // A section caption with a rule running to the right edge of the body.
   void section(const std::wstring& caption, int left, int top) const {
     const RECT r = rect(left, top, 5400, 240);
-    const int textRight = text(caption, r, kAccent, 8, true);
+    const int textRight = text(caption, r, c.accent, 8, true);
     const int y = (r.top + r.bottom) / 2;
-    line(textRight + px(120), y, px(5820), y, kRule, 1);
+    line(textRight + px(120), y, px(5820), y, c.rule, 1);
   }
 
  private:
   HDC dc_;
   UINT dpi_;
+  FontCache& fonts_;
+
+ public:
+  const Palette& c;
 };
 
-void drawHeader(const Painter& p, HDC dc, HICON icon) {
-  p.gradient(p.rect(0, 0, kMainWidthTwips, kHeaderHeight), kHeaderLeft, kHeaderRight);
+// Where each hot spot of the layout lies, in pixels.
+struct HotSpots {
+  RECT about{}, minimize{}, close{}, optimize{};
+};
+
+HotSpots hotSpotsOf(const std::vector<Placement>& layout, UINT dpi) {
+  HotSpots spots;
+  for (const Placement& p : layout) {
+    if (!std::holds_alternative<HotSpot>(p.model)) continue;
+    RECT* target = p.id == kIdAbout         ? &spots.about
+                   : p.id == kIdCmdMinimize ? &spots.minimize
+                   : p.id == kIdCmdClose    ? &spots.close
+                                            : &spots.optimize;
+    *target = pixels(p.twips, dpi);
+  }
+  return spots;
+}
+
+void drawHeader(const Painter& p, HDC dc, HICON icon, const HotSpots& spots,
+                const std::wstring& title) {
+  p.gradient(p.rect(0, 0, kMainClientTwips.width, kHeaderHeight), p.c.headerLeft, p.c.headerRight);
 
   const RECT iconBox = p.rect(240, 120, 390, 390);
   if (icon)
     DrawIconEx(dc, iconBox.left, iconBox.top, icon, iconBox.right - iconBox.left,
                iconBox.bottom - iconBox.top, 0, nullptr, DI_NORMAL);
-  p.text(L"Tarnwick Demo", p.rect(720, 90, 3600, 450), RGB(255, 255, 255), 14, true);
-  p.text(L"Memory and priority optimizer", p.rect(2400, 1020, 3500, 300), RGB(176, 204, 236), 8,
-         false, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+  p.text(title, p.rect(720, 90, 3600, 450), p.c.headerText, 14, true);
+  p.text(L"Memory and priority optimizer", p.rect(2400, 1020, 3500, 300), p.c.subtitle, 8, false,
+         DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
 
-  // About: a pill with an information mark, under the lblAbout hot spot.
-  const RECT about = p.rect(240, 600, 1575, 495);
-  p.roundBox(about, RGB(44, 86, 142), RGB(122, 162, 212), 240);
+  // About: a pill with an information mark.
+  const RECT& about = spots.about;
+  p.roundBox(about, p.c.pill, p.c.pillEdge, 240);
   const int d = p.px(255);
   const int cx = about.left + p.px(150), cy = (about.top + about.bottom - d) / 2;
   {
-    Pen pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+    Pen pen(CreatePen(PS_SOLID, 1, p.c.headerText));
     Selected s(dc, pen.get()), b(dc, GetStockObject(NULL_BRUSH));
     Ellipse(dc, cx, cy, cx + d, cy + d);
   }
-  p.text(L"i", {cx, cy, cx + d, cy + d}, RGB(255, 255, 255), 8, true,
+  p.text(L"i", {cx, cy, cx + d, cy + d}, p.c.headerText, 8, true,
          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  p.text(L"About", {cx + d + p.px(90), about.top, about.right, about.bottom}, RGB(255, 255, 255), 9,
+  p.text(L"About", {cx + d + p.px(90), about.top, about.right, about.bottom}, p.c.headerText, 9,
          true);
 
-  // Minimise and close glyphs, under their hot spots.
+  // Minimise and close glyphs.
   const int stroke = p.px(30) > 1 ? p.px(30) : 1;
-  const RECT minimize = p.rect(5650, 100, 255, 255);
   const int inset = p.px(60);
+  const RECT& minimize = spots.minimize;
   const int y = minimize.bottom - inset - stroke;
-  p.line(minimize.left + inset, y, minimize.right - inset, y, RGB(255, 255, 255), stroke);
-  const RECT close = p.rect(5920, 100, 255, 255);
+  p.line(minimize.left + inset, y, minimize.right - inset, y, p.c.headerText, stroke);
+  const RECT& close = spots.close;
   p.line(close.left + inset, close.top + inset, close.right - inset, close.bottom - inset,
-         RGB(255, 255, 255), stroke);
+         p.c.headerText, stroke);
   p.line(close.left + inset, close.bottom - inset - 1, close.right - inset, close.top + inset - 1,
-         RGB(255, 255, 255), stroke);
+         p.c.headerText, stroke);
 }
 
-void drawBody(const Painter& p) {
-  p.fill(p.rect(0, kHeaderHeight, kMainWidthTwips, kMainHeightTwips - kHeaderHeight), kBody);
+void drawBody(const Painter& p, const HotSpots& spots, const std::wstring& version) {
+  p.fill(p.rect(0, kHeaderHeight, kMainClientTwips.width, kMainClientTwips.height - kHeaderHeight),
+         p.c.body);
 
   p.section(L"RAM level", 480, 1560);
   p.section(L"Automatic optimization", 480, 2370);
   const int rule = p.px(3405);
-  p.line(p.px(480), rule, p.px(5820), rule, kRule, 1);
+  p.line(p.px(480), rule, p.px(5820), rule, p.c.rule, 1);
 
-  // "Optimize Now", under the cmdOptimizeNow hot spot.
-  const RECT button = p.rect(4250, 3540, 1650, 440);
-  p.roundBox(button, kButton, kButtonEdge, 180);
-  p.text(L"Optimize Now", button, RGB(255, 255, 255), 9, true,
+  p.roundBox(spots.optimize, p.c.button, p.c.buttonEdge, 180);
+  p.text(L"Optimize Now", spots.optimize, p.c.buttonText, 9, true,
          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
   p.section(L"Process priority", 480, 4530);
-  p.text(L"Active application", p.rect(480, 4860, 2500, 255), kMuted, 8, false);
-  p.text(L"Other applications", p.rect(3240, 4860, 2500, 255), kMuted, 8, false);
+  p.text(L"Active application", p.rect(480, 4860, 2500, 255), p.c.muted, 8, false);
+  p.text(L"Other applications", p.rect(3240, 4860, 2500, 255), p.c.muted, 8, false);
 
-  p.text(L"Version 1.0.0", p.rect(380, 7740, 5535, 255), kMuted, 7, false,
+  p.text(version, p.rect(380, 7740, 5535, 255), p.c.muted, 7, false,
          DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
 }
 
 }  // namespace
 
-void Skin::render(HDC like, UINT dpi, HICON icon) {
-  width_ = twipsToPixels(kMainWidthTwips, dpi);
-  height_ = twipsToPixels(kMainHeightTwips, dpi);
-  bitmap_.reset(CreateCompatibleBitmap(like, width_, height_));
-  if (!bodyBrush_) bodyBrush_.reset(CreateSolidBrush(kBody));
+void Skin::render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placement>& layout,
+                  const std::wstring& title, const std::wstring& version, HICON icon) {
+  palette_ = highContrast() ? systemPalette() : kSkin;
+  bodyBrush_.reset(CreateSolidBrush(palette_.body));
+  const RECT all = pixels(kMainClientTwips, dpi);
+  bitmap_.reset(CreateCompatibleBitmap(like, all.right, all.bottom));
 
   MemoryDC dc(like);
   Selected selected(dc, bitmap_.get());
-  const Painter painter(dc, dpi);
-  drawBody(painter);
-  drawHeader(painter, dc, icon);
+  const Painter painter(dc, dpi, fonts, palette_);
+  const HotSpots spots = hotSpotsOf(layout, dpi);
+  drawBody(painter, spots, version);
+  drawHeader(painter, dc, icon, spots, title);
 
   // A thin frame, since the window has no border of its own.
-  Brush frame(CreateSolidBrush(kFrame));
-  const RECT all{0, 0, width_, height_};
+  Brush frame(CreateSolidBrush(palette_.frame));
   FrameRect(dc, &all, frame.get());
 }
 
@@ -176,10 +212,6 @@ void Skin::paint(HDC dc, const RECT& target, POINT source) const {
   Selected selected(memory, bitmap_.get());
   BitBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
          memory, source.x, source.y, SRCCOPY);
-}
-
-COLORREF Skin::bodyColour() const {
-  return kBody;
 }
 
 }  // namespace tarnwick::win32

@@ -1,27 +1,42 @@
 // The main window's artwork, drawn by the program at the window's pixel density: a header
 // with the program's name and the art under the About, minimise and close hot spots, section
 // captions, and the "Optimize Now" button. The hot spots themselves stay transparent and show
-// the part of this picture that lies under them.
+// the part of this picture that lies under them. Under high contrast it is drawn in the
+// system's colours instead of its own.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+#include "forms/layout.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/scoped.h"
 
 namespace tarnwick::win32 {
 
+struct Palette {
+  COLORREF headerLeft, headerRight, headerText, subtitle, pill, pillEdge;
+  COLORREF body, text, accent, rule, muted, frame, button, buttonEdge, buttonText;
+};
+
 class Skin {
  public:
-  void render(HDC like, UINT dpi, HICON icon);
+  // `layout` places the hot spots the art goes under.
+  void render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placement>& layout,
+              const std::wstring& title, const std::wstring& version, HICON icon);
   // Copies the picture's `source` rectangle (client pixels) to `target` in `dc`.
   void paint(HDC dc, const RECT& target, POINT source) const;
-  COLORREF bodyColour() const;
+  // What labels and buttons on the picture are drawn with.
   HBRUSH bodyBrush() const { return bodyBrush_.get(); }
+  COLORREF bodyColour() const { return palette_.body; }
+  COLORREF textColour() const { return palette_.text; }
 
  private:
   Bitmap bitmap_;
   Brush bodyBrush_;
-  int width_ = 0, height_ = 0;
+  Palette palette_{};
 };
 
 }  // namespace tarnwick::win32

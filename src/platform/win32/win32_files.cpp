@@ -1,4 +1,4 @@
-// The file services, on the wide API so that any folder name works.
+// Files, on the wide API so that any folder name works, and text as the user's system writes it.
 #include <vector>
 
 #include "platform/win32/scoped.h"
@@ -14,24 +14,6 @@ struct FindCloser {
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
   }
 };
-
-std::wstring convert(const std::string& bytes, UINT from) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int length = MultiByteToWideChar(from, 0, bytes.data(), size, nullptr, 0);
-  std::wstring out(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(from, 0, bytes.data(), size, out.data(), length);
-  return out;
-}
-
-std::string convert(const std::wstring& text, UINT to) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(to, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(to, 0, text.data(), size, out.data(), length, nullptr, nullptr);
-  return out;
-}
 
 }  // namespace
 
@@ -94,8 +76,8 @@ bool Win32Platform::writeNewFile(const std::string& path, const std::string& byt
 
 std::optional<std::string> Win32Platform::readWholeFile(const std::string& path) {
   const Handle file(CreateFileW(widen(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1LL << 30)) return std::nullopt;
@@ -118,11 +100,17 @@ bool Win32Platform::moveFile(const std::string& from, const std::string& to, boo
 }
 
 std::string Win32Platform::ansiToUtf8(const std::string& ansi) {
-  return convert(convert(ansi, CP_ACP), CP_UTF8);
+  return narrow(widen(ansi, CP_ACP));
 }
 
 std::string Win32Platform::utf8ToAnsi(const std::string& utf8) {
-  return convert(convert(utf8, CP_UTF8), CP_ACP);
+  return narrow(widen(utf8), CP_ACP);
+}
+
+std::string Win32Platform::decimalSeparator() {
+  wchar_t separator[8] = {};
+  if (!GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8)) return ".";
+  return narrow(separator);
 }
 
 }  // namespace tarnwick::win32

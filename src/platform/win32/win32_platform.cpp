@@ -1,9 +1,72 @@
+// Memory, the clock, the message pump and message boxes.
 #include "platform/win32/win32_platform.h"
 
-#include "memory/modOptimize.h"
+#include <memory>
+#include <utility>
+
+#include "platform/win32/dialog_window.h"
 #include "platform/win32/text.h"
 
 namespace tarnwick::win32 {
+namespace {
+
+// The modal window whose keyboard navigation every pump handles now.
+HWND currentDialog = nullptr;
+
+void dispatch(MSG& msg) {
+  if (currentDialog && IsDialogMessageW(currentDialog, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+DWORD WINAPI showAside(void* parameter) {
+  auto* box = static_cast<AsideBox*>(parameter);
+  MessageBoxW(box->owner, box->text.c_str(), box->title.c_str(), MB_OK | box->icon);
+  if (!PostMessageW(box->owner, kAsideBoxClosed, 0, reinterpret_cast<LPARAM>(box))) delete box;
+  return 0;
+}
+
+}  // namespace
+
+FARPROC findCall(const wchar_t* module, const char* name) {
+  HMODULE loaded = GetModuleHandleW(module);
+  if (!loaded) {
+    // From the system folder only, never from beside the exe or the current folder.
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (!length || length + lstrlenW(module) + 2 > MAX_PATH) return nullptr;
+    lstrcatW(lstrcatW(path, L"\\"), module);
+    loaded = LoadLibraryW(path);
+  }
+  return loaded ? GetProcAddress(loaded, name) : nullptr;
+}
+
+int runMessageLoop(HWND dialog, const std::function<bool()>& done) {
+  const HWND outer = std::exchange(currentDialog, dialog);
+  MSG msg{};
+  int code = 0;
+  while (!(done && done())) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+      code = static_cast<int>(msg.wParam);
+      if (done) PostQuitMessage(code);  // for the loop below this one
+      break;
+    }
+    dispatch(msg);
+  }
+  currentDialog = outer;
+  return code;
+}
+
+void Win32Platform::doEvents() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // left for the loop below us
+      return;
+    }
+    dispatch(msg);
+  }
+}
 
 MemoryStatus Win32Platform::globalMemoryStatus() {
   // The 64-bit status, so machines above 4 GB report their real figures.
@@ -13,42 +76,33 @@ MemoryStatus Win32Platform::globalMemoryStatus() {
   return {status.ullTotalPhys, status.ullAvailPhys, status.ullAvailPageFile};
 }
 
-RamBlock Win32Platform::claimBlock() {
-  return modOptimize::NewRamBlock();
-}
-
-void Win32Platform::messageBox(const std::string& text, const std::string& title, Icon icon) {
-  MessageBoxW(dialog_, widen(text).c_str(), widen(title).c_str(), MB_OK | icon);
-}
-
 TimeOfDay Win32Platform::localTime() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   return {now.wHour, now.wMinute, now.wSecond};
 }
 
-void Win32Platform::dispatch(MSG& msg) {
-  if (dialog_ && IsDialogMessageW(dialog_, &msg)) return;
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
+void Win32Platform::messageBox(OsHandle owner, const std::string& text, const std::string& title,
+                               uint32_t icon) {
+  MessageBoxW(as<HWND>(owner), widen(text).c_str(), widen(title).c_str(), MB_OK | icon);
 }
 
-void Win32Platform::doEvents() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // Leave it for the main loop, which is below us on the stack.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    dispatch(msg);
+void Win32Platform::messageBoxAside(OsHandle owner, const std::string& text,
+                                    const std::string& title, uint32_t icon,
+                                    std::function<void()> closed) {
+  auto box = std::make_unique<AsideBox>(
+      AsideBox{as<HWND>(owner), widen(text), widen(title), icon, std::move(closed)});
+  // On a thread of its own, so that its modal loop is not nested inside the caller's.
+  if (const Handle thread(CreateThread(nullptr, 0, showAside, box.get(), 0, nullptr)); thread) {
+    box.release();
+    return;
   }
+  if (box->closed) box->closed();
 }
 
-int Win32Platform::runMessageLoop() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch(msg);
-  return static_cast<int>(msg.wParam);
+void Win32Platform::showModal(Dialog& dialog, OsHandle owner) {
+  DialogWindow window(instance_, dialog);
+  window.runModal(as<HWND>(owner));
 }
 
 }  // namespace tarnwick::win32

@@ -3,8 +3,12 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "platform/platform.h"
 #include "platform/win32/scoped.h"
+#include "platform/win32/tray_icon.h"
 
 namespace tarnwick::win32 {
 
@@ -14,14 +18,40 @@ T as(OsHandle value) {
   return reinterpret_cast<T>(value);
 }
 
-// The last tab stop of a list box, in dialog units, as a window property of the list.
-inline constexpr wchar_t kLastTabStopProperty[] = L"Tarnwick.LastTabStop";
+// A call found at run time: one that newer systems have, or one of a library that only some
+// actions need, so that start-up neither fails on older systems nor pays for the library.
+FARPROC findCall(const wchar_t* module, const char* name);
+template <class F>
+F findCall(const wchar_t* module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(findCall(module, name)));
+}
+
+// What the main window is sent when a box shown aside has been closed (lParam: the box).
+inline constexpr UINT kAsideBoxClosed = WM_APP + 2;
+// What a second start sends the running instance: show your window.
+inline constexpr wchar_t kShowWindowMessage[] = L"Tarnwick Demo: show the window";
+inline constexpr wchar_t kMainClass[] = L"TarnwickMain";
+
+// A box shown aside, from its own thread back to the window's, which runs `closed` and frees it.
+struct AsideBox {
+  HWND owner;
+  std::wstring text, title;
+  UINT icon;
+  std::function<void()> closed;
+};
+
+// Handles messages until `done` holds or WM_QUIT arrives (posted again for the loop below);
+// Tab, Enter and Esc work in `dialog`. The exit code of WM_QUIT, or 0.
+int runMessageLoop(HWND dialog, const std::function<bool()>& done);
 
 class Win32Platform final : public Platform {
  public:
+  explicit Win32Platform(HINSTANCE instance) : instance_(instance), tray_(instance) {}
+
   MemoryStatus globalMemoryStatus() override;
-  RamBlock claimBlock() override;
   TimeOfDay localTime() override;
+  uint64_t tickCount() override { return GetTickCount64(); }
+  void sleep(unsigned milliseconds) override { Sleep(milliseconds); }
   void doEvents() override;
 
   std::string exeFolder() override;
@@ -34,26 +64,24 @@ class Win32Platform final : public Platform {
   bool moveFile(const std::string& from, const std::string& to, bool replace) override;
   std::string ansiToUtf8(const std::string& ansi) override;
   std::string utf8ToAnsi(const std::string& utf8) override;
-
-  void messageBox(const std::string& text, const std::string& title, Icon icon) override;
+  std::string decimalSeparator() override;
 
   uint32_t getVersionPlatformId() override;
   OsHandle createToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool process32First(OsHandle snapshot, ProcessEntry& entry) override;
   bool process32Next(OsHandle snapshot, ProcessEntry& entry) override;
   bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) override;
-  bool enumProcessModules(OsHandle process, uintptr_t* modules, uint32_t cb,
-                          uint32_t* needed) override;
-  std::string getModuleFileNameEx(OsHandle process, uintptr_t module, uint32_t capacity) override;
+  std::optional<std::string> queryFullProcessImageName(OsHandle process) override;
   OsHandle openProcess(uint32_t access, bool inherit, uint32_t processId) override;
   uint32_t getPriorityClass(OsHandle process) override;
   bool setPriorityClass(OsHandle process, uint32_t priorityClass) override;
   bool closeHandle(OsHandle handle) override;
   OsHandle getForegroundWindow() override;
   uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override;
+  std::string getClassName(OsHandle window) override;
+  OsHandle findChildWindow(OsHandle parent, const std::string& className) override;
 
-  bool lockWindowUpdate(OsHandle window) override;
-  void setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) override;
+  bool setRedraw(OsHandle window, bool redraw) override;
   bool releaseCapture() override;
   intptr_t sendMessage(OsHandle window, uint32_t message, uintptr_t wParam,
                        intptr_t lParam) override;
@@ -61,13 +89,17 @@ class Win32Platform final : public Platform {
                     uint32_t flags) override;
   void activateWindow(OsHandle window) override;
   int popupMenu(OsHandle owner, const std::vector<std::string>& captions) override;
-  void showModal(frmAbout& dialog, OsHandle owner) override;
+  void showModal(Dialog& dialog, OsHandle owner) override;
+  ScreenRect virtualScreen() override;
 
   bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override;
   bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                     const std::string& parameters, const std::string& directory, int show) override;
   bool startProgram(const std::string& path) override;
-  bool anotherInstanceRunning() override;
+  std::string systemFolder() override;
+  std::string expandEnvironmentStrings(const std::string& text) override;
+  uint32_t createInstanceObject() override;
+  void showOtherInstance() override;
   void endProgram() override;
   Version programVersion() override;
 
@@ -76,20 +108,21 @@ class Win32Platform final : public Platform {
                        std::string* data, uint32_t* size) override;
   bool regCloseKey(OsHandle key) override;
 
-  // What the About box needs to build its window.
-  void setResources(HINSTANCE instance, HICON icon) { instance_ = instance, icon_ = icon; }
+  void messageBox(OsHandle owner, const std::string& text, const std::string& title,
+                  uint32_t icon) override;
+  void messageBoxAside(OsHandle owner, const std::string& text, const std::string& title,
+                       uint32_t icon, std::function<void()> closed) override;
 
-  // The window whose keyboard navigation the pump handles (Tab between controls).
-  void setDialogWindow(HWND window) { dialog_ = window; }
-  // The program's main loop; returns the exit code of WM_QUIT.
-  int runMessageLoop();
+  HINSTANCE instance() const { return instance_; }
+  TrayIcon& tray() { return tray_; }
+  // The window whose keyboard navigation the pump handles, and which positions are scaled for.
+  void setMainWindow(HWND window) { main_ = window; }
 
  private:
-  void dispatch(MSG& msg);
-  HWND dialog_ = nullptr;
-  HINSTANCE instance_ = nullptr;
-  HICON icon_ = nullptr;
-  Handle instanceMutex_;
+  HINSTANCE instance_;
+  HWND main_ = nullptr;
+  TrayIcon tray_;
+  Handle instanceObject_;
 };
 
 }  // namespace tarnwick::win32

@@ -1,4 +1,4 @@
-// Processes, priorities and the foreground window; paths through the wide API.
+// Processes, priorities and the windows that own them; paths through the wide API.
 #include <windows.h>
 // Must follow <windows.h>.
 #include <tlhelp32.h>
@@ -57,21 +57,15 @@ bool Win32Platform::enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) 
   return ok;
 }
 
-bool Win32Platform::enumProcessModules(OsHandle process, uintptr_t* modules, uint32_t cb,
-                                       uint32_t* needed) {
-  DWORD written = 0;
-  const BOOL ok =
-      EnumProcessModules(as<HANDLE>(process), reinterpret_cast<HMODULE*>(modules), cb, &written);
-  *needed = written;
-  return ok;
-}
-
-std::string Win32Platform::getModuleFileNameEx(OsHandle process, uintptr_t module,
-                                               uint32_t capacity) {
-  std::vector<wchar_t> buffer(capacity);
-  const DWORD n = GetModuleFileNameExW(as<HANDLE>(process), reinterpret_cast<HMODULE>(module),
-                                       buffer.data(), capacity);
-  return narrow(std::wstring_view(buffer.data(), std::min<DWORD>(n, capacity)));
+std::optional<std::string> Win32Platform::queryFullProcessImageName(OsHandle process) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD size = static_cast<DWORD>(path.size());
+    if (QueryFullProcessImageNameW(as<HANDLE>(process), 0, path.data(), &size))
+      return narrow(std::wstring_view(path.data(), size));
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return std::nullopt;
+    path.resize(path.size() * 2);
+  }
 }
 
 OsHandle Win32Platform::openProcess(uint32_t access, bool inherit, uint32_t processId) {
@@ -101,18 +95,15 @@ uint32_t Win32Platform::getWindowThreadProcessId(OsHandle value, uint32_t* proce
   return thread;
 }
 
-bool Win32Platform::lockWindowUpdate(OsHandle value) {
-  return LockWindowUpdate(as<HWND>(value));
+std::string Win32Platform::getClassName(OsHandle window) {
+  wchar_t name[256];
+  const int length = GetClassNameW(as<HWND>(window), name, 256);
+  return narrow(std::wstring_view(name, static_cast<size_t>(length > 0 ? length : 0)));
 }
 
-void Win32Platform::setListTabStops(OsHandle listBox, const std::vector<int32_t>& stops) {
-  std::vector<INT> native(stops.begin(), stops.end());
-  SendMessageW(as<HWND>(listBox), LB_SETTABSTOPS, native.size(),
-               reinterpret_cast<LPARAM>(native.data()));
-  // Kept with the list, so that it can scroll as far as the last column reaches.
-  if (!native.empty())
-    SetPropW(as<HWND>(listBox), kLastTabStopProperty,
-             reinterpret_cast<HANDLE>(static_cast<INT_PTR>(native.back())));
+OsHandle Win32Platform::findChildWindow(OsHandle parent, const std::string& className) {
+  return reinterpret_cast<OsHandle>(
+      FindWindowExW(as<HWND>(parent), nullptr, widen(className).c_str(), nullptr));
 }
 
 }  // namespace tarnwick::win32

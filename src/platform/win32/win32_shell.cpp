@@ -1,83 +1,44 @@
-// Window calls, the tray icon, the popup menu, the shell, the registry and the single
-// instance, on the wide API.
+// The shell, the registry and the single instance, on the wide API.
 #include <windows.h>
 // Must follow <windows.h>.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
 
-#include "platform/win32/about_window.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
 
-bool Win32Platform::releaseCapture() {
-  return ReleaseCapture();
-}
-
-intptr_t Win32Platform::sendMessage(OsHandle target, uint32_t message, uintptr_t wParam,
-                                    intptr_t lParam) {
-  return SendMessageW(as<HWND>(target), message, wParam, lParam);
-}
-
-bool Win32Platform::setWindowPos(OsHandle target, OsHandle insertAfter, int x, int y, int cx,
-                                 int cy, uint32_t flags) {
-  return SetWindowPos(as<HWND>(target), as<HWND>(insertAfter), x, y, cx, cy, flags);
-}
-
-void Win32Platform::activateWindow(OsHandle target) {
-  SetForegroundWindow(as<HWND>(target));
-  SetFocus(as<HWND>(target));
-}
-
-int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& captions) {
-  const HMENU menu = CreatePopupMenu();
-  if (!menu) return -1;
-  for (size_t i = 0; i < captions.size(); ++i) {
-    if (captions[i] == "-")
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    else
-      AppendMenuW(menu, MF_STRING, i + 1, widen(captions[i]).c_str());
-  }
-  POINT at;
-  GetCursorPos(&at);
-  // Without the foreground the menu would not close when the user clicks elsewhere.
-  SetForegroundWindow(as<HWND>(owner));
-  const int chosen =
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, as<HWND>(owner), nullptr);
-  PostMessageW(as<HWND>(owner), WM_NULL, 0, 0);
-  DestroyMenu(menu);
-  return chosen - 1;
-}
-
-void Win32Platform::showModal(frmAbout& dialog, OsHandle owner) {
-  AboutWindow about(instance_, dialog, icon_);
-  about.runModal(as<HWND>(owner));
-}
-
 bool Win32Platform::shellNotifyIcon(uint32_t message, const NotifyIconData& data) {
-  NOTIFYICONDATAW nid{};
-  nid.cbSize = sizeof nid;
-  nid.hWnd = as<HWND>(data.hWnd);
-  nid.uID = data.uID;
-  nid.uFlags = data.uFlags;
-  nid.uCallbackMessage = data.uCallbackMessage;
-  nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
-  // The tip ends at its zero character; the padding after it is not shown.
-  const std::wstring tip = widen(data.szTip.substr(0, data.szTip.find('\0')));
-  lstrcpynW(nid.szTip, tip.c_str(), static_cast<int>(std::size(nid.szTip)));
-  return Shell_NotifyIconW(message, &nid);
+  return tray_.notify(message, data);
 }
 
 bool Win32Platform::shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                                  const std::string& parameters, const std::string& directory,
                                  int show) {
-  const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(as<HWND>(parent), widen(verb).c_str(), widen(file).c_str(),
-                    parameters.empty() ? nullptr : widen(parameters).c_str(),
-                    directory.empty() ? nullptr : widen(directory).c_str(), show));
-  return result > 32;
+  // The shell may hand the address to a handler that needs COM on this thread; only now, so
+  // that start-up does not pay for it.
+  static const bool com = [] {
+    const auto initialize =
+        findCall<HRESULT(WINAPI*)(void*, DWORD)>(L"ole32.dll", "CoInitializeEx");
+    return initialize &&
+           SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }();
+  (void)com;
+  const std::wstring wideVerb = widen(verb), wideFile = widen(file),
+                     wideParameters = widen(parameters), wideDirectory = widen(directory);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.hwnd = as<HWND>(parent);
+  info.lpVerb = wideVerb.c_str();
+  info.lpFile = wideFile.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : wideParameters.c_str();
+  info.lpDirectory = directory.empty() ? nullptr : wideDirectory.c_str();
+  info.nShow = show;
+  return ShellExecuteExW(&info);
 }
 
 bool Win32Platform::startProgram(const std::string& path) {
@@ -91,15 +52,42 @@ bool Win32Platform::startProgram(const std::string& path) {
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process))
     return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const Handle thread(process.hThread), started(process.hProcess);
   return true;
 }
 
-bool Win32Platform::anotherInstanceRunning() {
+std::string Win32Platform::systemFolder() {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  return length && length < MAX_PATH ? narrow(std::wstring_view(folder, length)) : "";
+}
+
+std::string Win32Platform::expandEnvironmentStrings(const std::string& text) {
+  const std::wstring wide = widen(text);
+  std::wstring expanded(ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0), L'\0');
+  if (expanded.empty()) return text;
+  const DWORD length =
+      ExpandEnvironmentStringsW(wide.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+  if (!length || length > expanded.size()) return text;
+  expanded.resize(length - 1);
+  return narrow(expanded);
+}
+
+uint32_t Win32Platform::createInstanceObject() {
   // Held until the process ends; a second start finds it and leaves.
-  instanceMutex_.reset(CreateMutexW(nullptr, FALSE, L"Local\\Tarnwick Demo single instance"));
-  return instanceMutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
+  SetLastError(0);
+  instanceObject_.reset(CreateMutexW(nullptr, FALSE, L"Local\\Tarnwick Demo single instance"));
+  return GetLastError();
+}
+
+void Win32Platform::showOtherInstance() {
+  const HWND running = FindWindowW(kMainClass, nullptr);
+  if (!running) return;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(running, &pid);
+  // This start came from the user, so it may hand the right to come to the front on.
+  AllowSetForegroundWindow(pid);
+  PostMessageW(running, RegisterWindowMessageW(kShowWindowMessage), 0, 0);
 }
 
 void Win32Platform::endProgram() {

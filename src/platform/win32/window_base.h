@@ -1,18 +1,29 @@
-// One window procedure for the shell's windows: it attaches the C++ object at WM_NCCREATE,
-// hands every message to its handle(), and never lets an exception out.
+// One window procedure for the shell's windows: it attaches the C++ object at WM_NCCREATE and
+// hands every message to its handle(). A failure inside is dropped by the program's one error
+// policy, skipOnError, which leaves a trace for a debugger.
 #pragma once
 
 #include <windows.h>
 
+#include "base/runtime.h"
+
 namespace tarnwick::win32 {
 
-// Runs a call into the core; a failing handler just ends where it failed.
-template <class F>
-void callCore(F&& f) noexcept {
-  try {
-    f();
-  } catch (...) {
-  }
+// Registers a window class once per process; a second registration fails harmlessly.
+inline void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure,
+                                UINT style = 0, HBRUSH background = nullptr, HICON icon = nullptr,
+                                HICON smallIcon = nullptr) {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.style = style;
+  cls.lpfnWndProc = procedure;
+  cls.hInstance = instance;
+  cls.hIcon = icon;
+  cls.hIconSm = smallIcon;
+  cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  cls.hbrBackground = background;
+  cls.lpszClassName = name;
+  RegisterClassExW(&cls);
 }
 
 template <class Derived>
@@ -32,10 +43,7 @@ class WindowBase {
     }
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = 0;
-    try {
-      result = self->handle(message, wParam, lParam);
-    } catch (...) {
-    }
+    skipOnError([&] { result = self->handle(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;

@@ -18,13 +18,15 @@ RamBlock NewRamBlock() {
 namespace {
 
 // Claiming until allocation fails would use up the commit limit and make other programs'
-// allocations fail (or, without one, wake the kernel's out-of-memory killer). So a block is
-// claimed only while one block plus a reserve stays available: 256 MB or 5 % of physical
-// memory, whichever is larger.
+// allocations fail; claiming past the physical memory available makes Windows page the claims
+// themselves out, which frees nothing and stalls the machine. So a block is claimed only while
+// one block plus a reserve (256 MB or 5 % of physical memory, whichever is larger) stays both
+// in the commit headroom and in available physical memory.
 bool roomForBlock(MemoryApi& memory) {
   const MemoryStatus status = memory.globalMemoryStatus();
-  const uint64_t reserve = std::max<uint64_t>(256ull << 20, status.totalPhys / 20);
-  return status.availPageFile >= modOptimize::kBlockBytes + reserve;
+  const uint64_t needed =
+      modOptimize::kBlockBytes + std::max<uint64_t>(256ull << 20, status.totalPhys / 20);
+  return status.availPageFile >= needed && status.availPhys >= needed;
 }
 
 }  // namespace
@@ -37,27 +39,31 @@ void frmMain::OptimizeRam(const int16_t& count) {
   skipOnErrorSteps([&] { blnOptimizing = true; },
                    [&] {
                      if (count < 0) throw RuntimeError("Subscript out of range");
-                     varRamBlocks.assign(static_cast<size_t>(count) + 1, RamBlock());
+                     varRamBlocks.assign(static_cast<size_t>(count) + 1, modOptimize::RamBlock());
                    },
                    [&] {
                      if (windowNormal()) intRefreshTicks = 5;
                    },
                    [&] { platform_.doEvents(); }, [&] { prgProgress.setMax(count); },
                    [&] {
+                     bool room = true;
                      for (int16_t i = 0; i < count; ++i) {
                        // A block that cannot be made leaves its slot empty; the run goes on.
+                       // Once memory is short, the remaining slots stay empty too.
                        skipOnErrorSteps(
                            [&] {
-                             if (!roomForBlock(platform_)) throw std::bad_alloc();
-                             varRamBlocks.at(static_cast<size_t>(i)) = platform_.claimBlock();
+                             if (room) room = roomForBlock(platform_);
+                             if (room)
+                               varRamBlocks.at(static_cast<size_t>(i)) = modOptimize::NewRamBlock();
                            },
                            [&] { prgProgress.setValue(prgProgress.value() + 1.0f); },
                            [&] { platform_.doEvents(); });
                      }
                    },
                    [&] { intRefreshTicks = windowNormal() ? 10 : 60; },
-                   [&] { std::vector<RamBlock>().swap(varRamBlocks); },
-                   [&] { prgProgress.setValue(0); }, [&] { blnOptimizing = false; });
+                   [&] { std::vector<modOptimize::RamBlock>().swap(varRamBlocks); },
+                   [&] { prgProgress.setValue(0); }, [&] { lastRunEnded = platform_.tickCount(); },
+                   [&] { blnOptimizing = false; });
 }
 
 }  // namespace tarnwick

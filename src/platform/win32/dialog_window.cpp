@@ -1,0 +1,109 @@
+#include "platform/win32/dialog_window.h"
+
+#include "platform/win32/text.h"
+#include "platform/win32/win32_platform.h"
+
+namespace tarnwick::win32 {
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+POINT centreOf(const RECT& r) {
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+}  // namespace
+
+DialogWindow::~DialogWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void DialogWindow::applyDpi(UINT dpi, POINT centre) {
+  dpi_ = dpi;
+  const TwipsRect client = dialog_.clientTwips();
+  RECT frame{0, 0, twipsToPixels(client.width, dpi), twipsToPixels(client.height, dpi)};
+  // The caption's height at this density, where the system can tell it.
+  using ForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = findCall<ForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+  if (!adjustForDpi || !adjustForDpi(&frame, kStyle, FALSE, kExStyle, dpi))
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(hwnd_, nullptr, centre.x - width / 2, centre.y - height / 2, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  controls_.applyDpi(dpi, fonts_);
+}
+
+void DialogWindow::runModal(HWND owner) {
+  registerWindowClass(instance_, kDialogClass, windowProc, 0,
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  skipOnError([&] { dialog_.Form_Load(); });
+  CreateWindowExW(kExStyle, kDialogClass, widen(dialog_.form.caption).c_str(), kStyle, 0, 0, 0, 0,
+                  owner, nullptr, instance_, this);
+  if (!hwnd_) return;
+  dialog_.form.hWnd = reinterpret_cast<intptr_t>(hwnd_);
+  dialog_.form.view = [this] {
+    if (dialog_.form.unloaded()) PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop below
+  };
+  controls_.create(hwnd_, instance_, dialog_.layout());
+  controls_.bind();
+  RECT over;
+  GetWindowRect(owner, &over);
+  applyDpi(dpiOf(owner), centreOf(over));
+
+  EnableWindow(owner, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  SetFocus(GetDlgItem(hwnd_, IDOK));
+  runMessageLoop(hwnd_, [this] { return dialog_.form.unloaded(); });
+  // The owner first, so that activation returns to it and not to another application.
+  EnableWindow(owner, TRUE);
+  SetActiveWindow(owner);
+  DestroyWindow(hwnd_);
+}
+
+LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CTLCOLORSTATIC: {
+      const auto dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc,
+                   GetSysColor(controls_.isLink(reinterpret_cast<HWND>(lParam)) ? COLOR_HOTLIGHT
+                                                                                : COLOR_BTNTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SETCURSOR:
+      if (controls_.wantsHand(reinterpret_cast<HWND>(wParam))) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    case WM_DRAWITEM:
+      controls_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_NOTIFY:
+      return controls_.notify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+      // Esc and the close box cancel; Enter presses the default button.
+      if (LOWORD(wParam) == IDCANCEL)
+        dialog_.Cancel();
+      else if (lParam)
+        controls_.command(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CLOSE:
+      dialog_.Cancel();
+      return 0;
+    case WM_DPICHANGED: {
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      dpi_ = HIWORD(wParam);
+      SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      controls_.applyDpi(dpi_, fonts_);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace tarnwick::win32

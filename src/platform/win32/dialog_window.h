@@ -1,0 +1,39 @@
+// A dialog of the core (the About box) as a real window, shown modally over its owner.
+#pragma once
+
+#include <windows.h>
+
+#include "forms/layout.h"
+#include "platform/win32/control_set.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/window_base.h"
+
+namespace tarnwick::win32 {
+
+inline constexpr wchar_t kDialogClass[] = L"TarnwickDialog";
+
+class DialogWindow : public WindowBase<DialogWindow> {
+ public:
+  DialogWindow(HINSTANCE instance, Dialog& dialog) : instance_(instance), dialog_(dialog) {}
+  ~DialogWindow();
+  DialogWindow(const DialogWindow&) = delete;
+  DialogWindow& operator=(const DialogWindow&) = delete;
+
+  // Loads the dialog, shows it centred over `owner` with the owner disabled, and returns once
+  // the dialog has been unloaded.
+  void runModal(HWND owner);
+
+ private:
+  friend class WindowBase<DialogWindow>;
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // Sizes the window for the design's client area at `dpi`, centred on `centre`.
+  void applyDpi(UINT dpi, POINT centre);
+
+  HINSTANCE instance_;
+  Dialog& dialog_;
+  ControlSet controls_;
+  FontCache fonts_;
+  UINT dpi_ = 96;
+};
+
+}  // namespace tarnwick::win32
