@@ -22,7 +22,7 @@ endif
 
 native: deps
 	cmake --preset native >/dev/null
-	cmake --build --preset native
+	cmake --build --preset native --target unit_tests
 
 exe: deps
 	cmake --preset $(WIN_PRESET) >/dev/null
@@ -68,6 +68,7 @@ e2e: exe
 test: unit e2e
 
 bench: native exe
+	cmake --build --preset native --target core_bench
 	scripts/run-bench
 
 run: exe

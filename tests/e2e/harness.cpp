@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <thread>
@@ -9,11 +10,60 @@ namespace e2e {
 namespace fs = std::filesystem;
 
 namespace {
+
 fs::path fromEnv(const wchar_t* name, const fs::path& fallback) {
   wchar_t buffer[MAX_PATH * 2];
   const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
   return n > 0 && n < MAX_PATH * 2 ? fs::path(buffer) : fallback;
 }
+
+PROCESS_INFORMATION startProcess(const fs::path& exe, const std::wstring& arguments,
+                                 const fs::path& folder) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + exe.wstring() + L"\"" + arguments;
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    throw std::runtime_error("cannot start a process");
+  return process;
+}
+
+void endProcess(PROCESS_INFORMATION& process, HWND window) {
+  if (!process.hProcess) return;
+  if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+    TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  process = {};
+}
+
+// What the screen shows of the window: width, height and rows of blue, green, red bytes.
+struct Pixels {
+  int width = 0, height = 0, stride = 0;
+  std::vector<BYTE> bgr;
+};
+Pixels grab(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  Pixels p{r.right - r.left, r.bottom - r.top, ((r.right - r.left) * 3 + 3) / 4 * 4, {}};
+  p.bgr.resize(static_cast<size_t>(p.stride) * p.height);
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, p.width, p.height);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, p.width, p.height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{sizeof info, p.width, p.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(p.height), p.bgr.data(),
+            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return p;
+}
+
 }  // namespace
 
 fs::path exePath() {
@@ -23,41 +73,73 @@ fs::path outputDir() {
   return fromEnv(L"TARNWICK_E2E_OUT", fs::temp_directory_path());
 }
 
+void SmallMachine::set(unsigned totalMb, unsigned freeMb) {
+  const fs::path file = fromEnv(L"TARNWICK_MEMINFO", L"");
+  if (file.empty()) throw std::runtime_error("TARNWICK_MEMINFO is not set");
+  const auto kb = [](unsigned mb) { return std::to_string(mb * 1024ull) + " kB\n"; };
+  writeFile(file, "MemTotal: " + kb(totalMb) + "MemFree: " + kb(freeMb) +
+                      "MemAvailable: " + kb(freeMb) + "SwapTotal: 0 kB\nSwapFree: 0 kB\n");
+}
+
+RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                             DWORD type, const void* data, DWORD size)
+    : root_(root), key_(key), name_(name) {
+  HKEY opened;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS)
+    throw std::runtime_error("cannot open a registry key");
+  DWORD oldType = 0, oldSize = 0;
+  if (RegQueryValueExW(opened, name.c_str(), nullptr, &oldType, nullptr, &oldSize) ==
+      ERROR_SUCCESS) {
+    std::string old(oldSize, '\0');
+    RegQueryValueExW(opened, name.c_str(), nullptr, &oldType, reinterpret_cast<BYTE*>(old.data()),
+                     &oldSize);
+    before_.emplace(oldType, old);
+  }
+  RegSetValueExW(opened, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(opened);
+}
+
+RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                             const std::wstring& text)
+    : RegistryValue(root, key, name, REG_SZ, text.c_str(),
+                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) {}
+
+RegistryValue::~RegistryValue() {
+  if (before_)
+    RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), before_->first, before_->second.data(),
+                    static_cast<DWORD>(before_->second.size()));
+  else
+    RegDeleteKeyValueW(root_, key_.c_str(), name_.c_str());
+}
+
 App::App(const std::wstring& suffix) {
   static std::atomic<int> counter{0};
   folder_ = fs::temp_directory_path() / (L"tarnwick-e2e-" + std::to_wstring(GetCurrentProcessId()) +
                                          L"-" + std::to_wstring(counter++) + suffix);
   fs::remove_all(folder_);
   fs::create_directories(folder_);
+  fs::copy_file(exePath(), folder_ / L"Tarnwick.exe");
 }
 
 App::~App() {
-  if (process_.hProcess) {
-    if (running()) close(std::chrono::seconds(5));
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-  }
+  close();
   std::error_code ignored;
-  fs::remove_all(folder_, ignored);
+  if (owned_) fs::remove_all(folder_, ignored);
 }
 
 void App::launch() {
-  const fs::path exe = folder_ / L"Tarnwick.exe";
-  fs::copy_file(exePath(), exe, fs::copy_options::overwrite_existing);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &startup, &process_))
-    throw std::runtime_error("cannot start Tarnwick.exe");
+  process_ = startProcess(folder_ / L"Tarnwick.exe", L"", folder_);
 }
 
-void App::start() {
+bool App::start(std::chrono::milliseconds timeout) {
   launch();
-  waitFor([&] {
-    window_ = findWindowOf(process_.dwProcessId, L"TarnwickMain");
-    return window_ && IsWindowVisible(window_);
-  });
+  return waitFor(
+      [&] {
+        window_ = findWindowOf(process_.dwProcessId, L"TarnwickMain");
+        return window_ && IsWindowVisible(window_);
+      },
+      timeout);
 }
 
 bool App::startAndWaitForExit(std::chrono::milliseconds timeout) {
@@ -73,53 +155,37 @@ HWND App::control(int id) const {
   return nullptr;
 }
 
-void SmallMachine::set(unsigned totalMb, unsigned freeMb) {
-  const fs::path file = fromEnv(L"TARNWICK_MEMINFO", L"");
-  if (file.empty()) throw std::runtime_error("TARNWICK_MEMINFO is not set");
-  const auto kb = [](unsigned mb) { return std::to_string(mb * 1024ull); };
-  writeFile(file, "MemTotal:       " + kb(totalMb) + " kB\nMemFree:        " + kb(freeMb) +
-                      " kB\nMemAvailable:   " + kb(freeMb) +
-                      " kB\nBuffers:               0 kB\nCached:                0 kB\n"
-                      "SwapCached:            0 kB\nSwapTotal:             0 kB\n"
-                      "SwapFree:              0 kB\n");
-}
-
 bool App::running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool App::close(std::chrono::milliseconds timeout) {
-  if (!running()) return true;
-  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0)
-    return true;
-  TerminateProcess(process_.hProcess, 1);
-  WaitForSingleObject(process_.hProcess, 5000);
-  return false;
+bool App::close() {
+  const bool wasRunning = running();
+  DWORD code = 1;
+  if (wasRunning) PostMessageW(findWindowOf(pid(), L"TarnwickMain"), WM_CLOSE, 0, 0);
+  if (process_.hProcess && WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process_.hProcess, &code);
+  endProcess(process_, nullptr);
+  return wasRunning && code == 0;
 }
 
 Helper::Helper() {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --helper";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process_))
-    throw std::runtime_error("cannot start the helper");
-  waitFor([&] { return (window_ = findWindowOf(process_.dwProcessId, L"TarnwickE2EHelper")); });
+  process_ = startProcess(self, L" --helper", {});
+  waitFor([&] { return findWindowOf(pid(), L"TarnwickE2EHelper") != nullptr; });
 }
 
 Helper::~Helper() {
-  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0)
-    TerminateProcess(process_.hProcess, 1);
-  CloseHandle(process_.hProcess);
-  CloseHandle(process_.hThread);
+  endProcess(process_, findWindowOf(pid(), L"TarnwickE2EHelper"));
+}
+
+void Helper::comeToFront() const {
+  PostMessageW(findWindowOf(process_.dwProcessId, L"TarnwickE2EHelper"), WM_APP, 0, 0);
 }
 
 DWORD priorityClassOf(DWORD pid) {
-  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (!process) return 0;
   const DWORD priority = GetPriorityClass(process);
   CloseHandle(process);
@@ -133,31 +199,20 @@ DWORD foregroundProcess() {
 }
 
 HWND findWindowOf(DWORD pid, const wchar_t* cls) {
-  struct Search {
-    DWORD pid;
-    const wchar_t* cls;
-    HWND found;
-  } search{pid, cls, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s.pid && className(window) == s.cls) {
-          s.found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w;
+       w = FindWindowExW(nullptr, w, cls, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid) return w;
+  }
+  return nullptr;
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(50ms);
   }
   return true;
 }
@@ -184,17 +239,73 @@ void writeFile(const fs::path& file, const std::string& bytes) {
   CloseHandle(out);
 }
 
+std::wstring text(HWND window) {
+  std::wstring s(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  s.resize(static_cast<size_t>(
+      SendMessageW(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()))));
+  return s;
+}
+
+std::wstring childTexts(HWND window) {
+  std::wstring all;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        *reinterpret_cast<std::wstring*>(param) += text(child) + L"\n";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+void click(HWND control) {
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+RECT rectInParent(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+int contrastIn(HWND window) {
+  const Pixels p = grab(window);
+  int darkest = 255 * 3, brightest = 0;
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      const BYTE* px = &p.bgr[static_cast<size_t>(y) * p.stride + x * 3];
+      const int sum = px[0] + px[1] + px[2];
+      darkest = std::min(darkest, sum), brightest = std::max(brightest, sum);
+    }
+  }
+  return (brightest - darkest) / 3;
+}
+
+bool saveScreenshot(HWND window, const std::wstring& name) {
+  const Pixels p = grab(window);
+  BITMAPINFOHEADER info{sizeof info, p.width, p.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  BITMAPFILEHEADER header{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof info};
+  header.bfSize = header.bfOffBits + static_cast<DWORD>(p.bgr.size());
+  std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  bytes.append(p.bgr.begin(), p.bgr.end());
+  fs::create_directories(outputDir());
+  writeFile(outputDir() / (name + L".bmp"), bytes);
+  return p.width > 0;
+}
+
 std::wstring linuxProcessFolder(const std::wstring& needle) {
   WIN32_FIND_DATAW entry;
   const HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
   if (find == INVALID_HANDLE_VALUE) return {};
   std::wstring found;
   do {
-    if (entry.cFileName[0] < L'0' || entry.cFileName[0] > L'9') continue;
     const std::wstring dir = std::wstring(L"Z:\\proc\\") + entry.cFileName;
     const std::string commandLine = readFile(dir + L"\\cmdline");
-    const std::wstring wide(commandLine.begin(), commandLine.end());
-    if (wide.find(needle) != std::wstring::npos) found = dir;
+    if (std::wstring(commandLine.begin(), commandLine.end()).find(needle) != std::wstring::npos)
+      found = dir;
   } while (found.empty() && FindNextFileW(find, &entry));
   FindClose(find);
   return found;
@@ -216,89 +327,6 @@ double linuxCpuSeconds(const std::wstring& procFolder) {
   const unsigned long long user = std::stoull(stat.substr(at));
   const unsigned long long system = std::stoull(stat.substr(stat.find(' ', at) + 1));
   return static_cast<double>(user + system) / 100.0;  // USER_HZ
-}
-
-std::wstring text(HWND window) {
-  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring s(static_cast<size_t>(length) + 1, L'\0');
-  const auto copied =
-      SendMessageW(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()));
-  s.resize(static_cast<size_t>(copied));
-  return s;
-}
-
-std::wstring childTexts(HWND window) {
-  std::wstring all;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto& out = *reinterpret_cast<std::wstring*>(param);
-        out += text(child) + L"\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
-  return all;
-}
-
-void click(HWND control) {
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-}
-
-std::wstring className(HWND window) {
-  wchar_t buffer[256];
-  const int n = GetClassNameW(window, buffer, 256);
-  return std::wstring(buffer, static_cast<size_t>(n > 0 ? n : 0));
-}
-
-RECT rectInParent(HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-bool saveScreenshot(HWND window, const fs::path& file) {
-  RECT r;
-  GetWindowRect(window, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  const int stride = ((width * 3 + 3) / 4) * 4;
-  std::vector<char> pixels(static_cast<size_t>(stride) * height);
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;
-  header.bfOffBits = sizeof header + sizeof info;
-  header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-  fs::create_directories(file.parent_path());
-  const HANDLE out =
-      CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
-  DWORD written;
-  const bool ok =
-      WriteFile(out, &header, sizeof header, &written, nullptr) &&
-      WriteFile(out, &info, sizeof info, &written, nullptr) &&
-      WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
-  CloseHandle(out);
-  return ok;
 }
 
 }  // namespace e2e

@@ -7,46 +7,63 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace e2e {
+
+using namespace std::chrono_literals;
 
 // The exe under test and the folder for screenshots, from the environment the runner sets.
 std::filesystem::path exePath();
 std::filesystem::path outputDir();
 
 // The memory the small machine reports, for one scope; back to 2048 MB / 1024 MB afterwards.
-class SmallMachine {
- public:
+struct SmallMachine {
   SmallMachine(unsigned totalMb, unsigned freeMb) { set(totalMb, freeMb); }
   ~SmallMachine() { set(2048, 1024); }
-  SmallMachine(const SmallMachine&) = delete;
-  SmallMachine& operator=(const SmallMachine&) = delete;
   static void set(unsigned totalMb, unsigned freeMb);
+};
+
+// A registry value for one scope; what was there before comes back afterwards.
+class RegistryValue {
+ public:
+  RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                const void* data, DWORD size);
+  RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                const std::wstring& text);
+  ~RegistryValue();
+
+ private:
+  HKEY root_;
+  std::wstring key_, name_;
+  std::optional<std::pair<DWORD, std::string>> before_;
 };
 
 class App {
  public:
-  // A fresh empty folder, its name ending in `suffix`; not yet started.
+  // A fresh folder holding the exe, its name ending in `suffix`; not yet started.
   explicit App(const std::wstring& suffix = L"");
+  // A folder that holds the exe already, and is left as it is.
+  explicit App(const std::filesystem::path& folder) : folder_(folder), owned_(false) {}
   ~App();
-  App(const App&) = delete;
-  App& operator=(const App&) = delete;
-
   const std::filesystem::path& folder() const { return folder_; }
-  void start();
+  std::filesystem::path settings() const { return folder_ / L"Settings.qkv"; }
+  // Starts it and waits until its window shows; false if it never does within `timeout`.
+  bool start(std::chrono::milliseconds timeout = 10s);
+  void launch();
   // Starts it and waits for it to end by itself; false if it is still running after `timeout`.
   bool startAndWaitForExit(std::chrono::milliseconds timeout);
-  HWND mainWindow() const { return window_; }
+  HWND window() const { return window_; }
   HWND control(int id) const;  // a control of the main window, in a container or not
   DWORD pid() const { return process_.dwProcessId; }
   bool running() const;
   // Asks the window to close and waits for the process to end; false if it had to be killed.
-  bool close(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  bool close();
 
  private:
-  void launch();  // copies the exe into the folder and starts it there
   std::filesystem::path folder_;
+  bool owned_ = true;
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
 };
@@ -56,44 +73,34 @@ class Helper {
  public:
   Helper();
   ~Helper();
-  Helper(const Helper&) = delete;
-  Helper& operator=(const Helper&) = delete;
   DWORD pid() const { return process_.dwProcessId; }
-  HWND window() const { return window_; }
-  void comeToFront() const { PostMessageW(window_, WM_APP, 0, 0); }
+  void comeToFront() const;
 
  private:
   PROCESS_INFORMATION process_{};
-  HWND window_ = nullptr;
 };
 
-// The priority class of a process, or 0 if it cannot be read.
-DWORD priorityClassOf(DWORD pid);
+DWORD priorityClassOf(DWORD pid);  // 0 if it cannot be read
 DWORD foregroundProcess();
-
 HWND findWindowOf(DWORD pid, const wchar_t* className);
-bool waitFor(const std::function<bool()>& condition,
-             std::chrono::milliseconds timeout = std::chrono::seconds(10));
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
 
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
-// Under Wine a process is also a Linux process, whose command line is the exe's Windows
-// path: its /proc folder (as a Z: path) for the first one whose command line holds `needle`.
+std::wstring text(HWND window);
+std::wstring childTexts(HWND window);  // every child's text, one per line (a message box's)
+void click(HWND control);              // a left click near the control's top left corner
+RECT rectInParent(HWND control);       // in pixels
+// The largest difference in brightness (0..255) between two pixels the screen shows there.
+int contrastIn(HWND window);
+// Saves what the screen shows of the window as a 24-bit BMP.
+bool saveScreenshot(HWND window, const std::wstring& name);
+
+// Figures Wine leaves at zero, read from Linux instead, for the Linux process whose command
+// line holds `needle`: anonymous memory in bytes, user plus system CPU time in seconds.
 std::wstring linuxProcessFolder(const std::wstring& needle);
-// Figures Wine leaves at zero, read from Linux instead: anonymous memory in bytes, and user
-// plus system CPU time in seconds.
 size_t linuxAnonymousBytes(const std::wstring& procFolder);
 double linuxCpuSeconds(const std::wstring& procFolder);
-
-std::wstring text(HWND window);
-// Every text of a window's child controls, joined by newlines (a message box's text, say).
-std::wstring childTexts(HWND window);
-void click(HWND control);  // a left click in the control's top left corner
-std::wstring className(HWND window);
-// The control's rectangle in its parent's client coordinates, in pixels.
-RECT rectInParent(HWND control);
-// Saves what the screen shows of the window as a 24-bit BMP.
-bool saveScreenshot(HWND window, const std::filesystem::path& file);
 
 }  // namespace e2e

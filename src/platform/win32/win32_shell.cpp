@@ -81,13 +81,16 @@ uint32_t Win32Platform::createInstanceObject() {
 }
 
 void Win32Platform::showOtherInstance() {
-  const HWND running = FindWindowW(kMainClass, nullptr);
-  if (!running) return;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(running, &pid);
-  // This start came from the user, so it may hand the right to come to the front on.
-  AllowSetForegroundWindow(pid);
-  PostMessageW(running, RegisterWindowMessageW(kShowWindowMessage), 0, 0);
+  // Our own window, not yet shown, has the same class: the other one is the one to ask.
+  for (HWND running = FindWindowExW(nullptr, nullptr, kMainClass, nullptr); running;
+       running = FindWindowExW(nullptr, running, kMainClass, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(running, &pid);
+    if (pid == GetCurrentProcessId()) continue;
+    // This start came from the user, so it may hand the right to come to the front on.
+    AllowSetForegroundWindow(pid);
+    PostMessageW(running, RegisterWindowMessageW(kShowWindowMessage), 0, 0);
+  }
 }
 
 void Win32Platform::endProgram() {

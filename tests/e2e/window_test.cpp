@@ -1,0 +1,226 @@
+// The real window and what goes with it: its design at two densities and under a dark colour
+// scheme, the tray, one instance, the About box and the priorities it gives processes.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After <windows.h>.
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "app/layout.h"
+#include "harness.h"
+#include "platform/platform.h"
+
+namespace {
+
+using namespace tarnwick;
+using namespace e2e;
+
+TEST(MainWindow, IsTheBorderlessCentredDesignAt96And144Dpi) {
+  for (DWORD dpi : {96u, 144u}) {
+    SCOPED_TRACE(dpi);
+    const RegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
+                                  REG_DWORD, &dpi, sizeof dpi);
+    App app;
+    writeFile(app.settings(), "");
+    ASSERT_TRUE(app.start());
+    const auto px = [dpi](int twips) { return static_cast<LONG>(twips * dpi / 1440); };
+    RECT r, work;
+    GetWindowRect(app.window(), &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(r.right - r.left, px(6300));
+    EXPECT_EQ(r.bottom - r.top, px(8025));
+    EXPECT_EQ(r.left, work.left + (work.right - work.left - px(6300)) / 2);
+    EXPECT_EQ(GetWindowLongW(app.window(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+    EXPECT_TRUE(GetWindowLongW(app.window(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "no taskbar";
+    const int spots[][4] = {{kIdOptimizeNow, 4250, 3540, 1650},
+                            {kIdProcessList, 380, 5880, 5535},
+                            {kIdCmdClose, 5920, 100, 255},
+                            {kIdRamLevel2, 4080, 50, 1215}};
+    for (const auto& [id, left, top, width] : spots) {
+      const RECT c = rectInParent(app.control(id));
+      EXPECT_EQ(c.left, px(left)) << id;
+      EXPECT_EQ(c.top, px(top)) << id;
+      EXPECT_EQ(c.right - c.left, px(width)) << id;
+    }
+    EXPECT_EQ(text(app.control(kIdTotalRam)), L"2048 MB");
+    EXPECT_EQ(text(app.control(kIdFreeRam)), L"1024 MB");
+    std::this_thread::sleep_for(800ms);  // let every control paint
+    saveScreenshot(app.window(), dpi == 96 ? L"main-window" : L"main-window-144dpi");
+  }
+}
+
+TEST(MainWindow, StaysReadableUnderADarkColourScheme) {
+  const std::wstring colors = L"Control Panel\\Colors";
+  const RegistryValue window(HKEY_CURRENT_USER, colors, L"Window", L"32 32 32"),
+      windowText(HKEY_CURRENT_USER, colors, L"WindowText", L"255 255 255"),
+      face(HKEY_CURRENT_USER, colors, L"ButtonFace", L"45 45 45"),
+      buttonText(HKEY_CURRENT_USER, colors, L"ButtonText", L"255 255 255");
+  App app;
+  ASSERT_TRUE(app.start());
+  std::this_thread::sleep_for(800ms);
+  for (int id : {kIdLabel1, kIdLabel2, kIdTotalRam, kIdProcesses})
+    EXPECT_GT(contrastIn(app.control(id)), 100) << "label " << id << " cannot be read";
+  saveScreenshot(app.window(), L"main-window-dark");
+}
+
+TEST(Tray, TheIconHidesAndBringsBackTheWindowAndComesBackWithTheTaskbar) {
+  App app;
+  ASSERT_TRUE(app.start());
+  NOTIFYICONDATAW probe{};
+  probe.cbSize = sizeof probe;
+  probe.hWnd = app.window();
+  probe.uID = 1;
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the icon is there";
+  SetWindowPos(app.window(), nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  std::filesystem::remove(app.settings());
+  click(app.control(kIdCmdMinimize));
+  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(app.window()); }));
+  EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(app.settings()); })) << "saved";
+  PostMessageW(app.window(), win::kTrayCallbackMessage, 1, WM_MOUSEMOVE);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_FALSE(IsWindowVisible(app.window())) << "a mere move over the icon";
+  PostMessageW(app.window(), win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
+  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) && !IsIconic(app.window()); }));
+  RECT r;
+  GetWindowRect(app.window(), &r);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 80);
+
+  // Explorer restarts and forgets every icon: ours comes back.
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
+  PostMessageW(app.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(waitFor([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE; }));
+  EXPECT_TRUE(app.close());
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "removed at exit";
+}
+
+TEST(SingleInstance, ASecondStartShowsTheFirstsWindowAndABurstLeavesOne) {
+  {
+    App first;
+    ASSERT_TRUE(first.start());
+    click(first.control(kIdCmdMinimize));
+    ASSERT_TRUE(waitFor([&] { return !IsWindowVisible(first.window()); }));
+    App second;
+    EXPECT_TRUE(second.startAndWaitForExit(10s)) << "the second instance kept running";
+    EXPECT_FALSE(std::filesystem::exists(second.settings())) << "no file access";
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(first.window()) != FALSE; }))
+        << "the running instance shows its window";
+  }
+  std::vector<std::unique_ptr<App>> burst;
+  for (int i = 0; i < 10; ++i) burst.push_back(std::make_unique<App>());
+  for (auto& app : burst) app->launch();
+  const auto alive = [&] {
+    int n = 0;
+    for (auto& app : burst) n += app->running();
+    return n;
+  };
+  EXPECT_TRUE(waitFor([&] { return alive() == 1; }, 60s)) << alive() << " still running";
+  std::this_thread::sleep_for(2s);
+  EXPECT_EQ(alive(), 1);
+}
+
+bool processRunning(const wchar_t* exeName) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry))
+    found = _wcsicmp(entry.szExeFile, exeName) == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
+TEST(About, ShowsTitleAndVersionOverTheMainWindowAndStartsSystemInformation) {
+  App app;
+  ASSERT_TRUE(app.start());
+  click(app.control(kIdAbout));
+  HWND about = nullptr;
+  ASSERT_TRUE(waitFor([&] { return (about = findWindowOf(app.pid(), L"TarnwickDialog")); }));
+  EXPECT_EQ(text(about), L"About Tarnwick Demo");
+  EXPECT_EQ(text(GetDlgItem(about, kIdAboutTitle)), L"Tarnwick Demo");
+  EXPECT_EQ(text(GetDlgItem(about, kIdAboutVersion)), L"Version 1.0.0");
+  EXPECT_EQ(GetWindow(about, GW_OWNER), app.window());
+  EXPECT_FALSE(IsWindowEnabled(app.window())) << "modal";
+  std::this_thread::sleep_for(500ms);
+  saveScreenshot(about, L"about");
+
+  // Neither the registry nor the system folder has the tool: the message, over the About box.
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::filesystem::path tool = std::filesystem::path(system) / L"msinfo32.exe";
+  const std::filesystem::path away = tool.wstring() + L".away";
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location");
+  ASSERT_TRUE(MoveFileW(tool.c_str(), away.c_str()));
+  PostMessageW(GetDlgItem(about, kIdAboutSysInfo), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  const bool shown =
+      waitFor([&] { return IsWindowVisible(box = findWindowOf(app.pid(), L"#32770")); });
+  MoveFileW(away.c_str(), tool.c_str());
+  ASSERT_TRUE(shown);
+  EXPECT_NE(childTexts(box).find(L"System Information Is Unavailable At This Time"),
+            std::wstring::npos);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), about);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }));
+
+  // The registry names it with an expandable path: that starts.
+  const std::wstring path = L"%SystemRoot%\\system32\\msinfo32.exe";
+  const RegistryValue place(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                            L"PATH", REG_EXPAND_SZ, path.c_str(),
+                            static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+  PostMessageW(GetDlgItem(about, kIdAboutSysInfo), BM_CLICK, 0, 0);
+  EXPECT_TRUE(waitFor([] { return processRunning(L"msinfo32.exe"); }));
+
+  PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(waitFor([&] { return !IsWindow(about); }));
+  EXPECT_TRUE(IsWindowEnabled(app.window()));
+}
+
+TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
+  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+  App app;
+  writeFile(app.settings(), "");  // design-time choices: Normal, Normal
+  ASSERT_TRUE(app.start());
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const HWND list = app.control(kIdProcessList);
+  const int rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  bool found = false;
+  for (int i = 0; i < rows; ++i) {
+    std::wstring row(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    row.resize(static_cast<size_t>(
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()))));
+    found |= row == std::wstring(self) + L"\tNORMAL";
+  }
+  EXPECT_TRUE(found) << "no row for this driver among " << rows;
+  EXPECT_EQ(text(app.control(kIdProcesses)),
+            L"Number of active processes : " + std::to_wstring(rows));
+  RECT client;
+  GetClientRect(list, &client);
+  EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), client.right)
+      << "the class column lies beyond the list's width: it scrolls sideways to it";
+
+  Helper helper;
+  ASSERT_EQ(foregroundProcess(), app.pid()) << "the program's window should be in front";
+  click(app.control(kIdActive0));     // "High" for the active application
+  click(app.control(kIdNonActive1));  // "Low" for the others
+  EXPECT_TRUE(
+      waitFor([&] { return priorityClassOf(helper.pid()) == BELOW_NORMAL_PRIORITY_CLASS; }));
+  EXPECT_EQ(priorityClassOf(app.pid()), ABOVE_NORMAL_PRIORITY_CLASS);
+  helper.comeToFront();
+  EXPECT_TRUE(
+      waitFor([&] { return priorityClassOf(helper.pid()) == ABOVE_NORMAL_PRIORITY_CLASS; }));
+  EXPECT_EQ(priorityClassOf(app.pid()), BELOW_NORMAL_PRIORITY_CLASS);
+  EXPECT_TRUE(app.close());
+  EXPECT_EQ(readFile(app.settings()), "1\r\n0\r\n20\r\n1\r\n2\r\n0\r\n1")
+      << "both choices recorded; the lines before filled with the defaults";
+  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+}
+
+}  // namespace
