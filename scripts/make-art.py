@@ -89,6 +89,29 @@ def bmp_image(rows):
     return header + xor + bytes(mask)
 
 
+def mono_image(rows):
+    """A two-colour image (black and white, and transparent where alpha is 0): a few hundred
+    bytes where a 32-bit one takes kilobytes."""
+    size = len(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    stride = ((size + 31) // 32) * 4
+
+    def bits(test):
+        out = bytearray()
+        for row in reversed(rows):
+            line = bytearray(stride)
+            for x, px in enumerate(row):
+                if test(px):
+                    line[x // 8] |= 0x80 >> (x % 8)
+            out += line
+        return bytes(out)
+
+    white = bits(lambda px: px[3] and px[0] > 128)
+    transparent = bits(lambda px: not px[3])
+    return header + palette + white + transparent
+
+
 def png_image(rows):
     size = len(rows)
     raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
@@ -137,15 +160,18 @@ HAND = """
 """
 
 
-def hand_pixel_rows():
+def hand_pixel_rows(size=32):
+    """The hand at `size` pixels: the 32-pixel drawing scaled by nearest neighbour."""
     grid = [line for line in HAND.strip("\n").split("\n")]
     outline = {(x, y) for y, line in enumerate(grid) for x, c in enumerate(line) if c == "#"}
     rows = []
-    for y in range(32):
+    for sy in range(size):
+        y = sy * 32 // size
         row = []
         line = grid[y] if y < len(grid) else ""
         xs = [x for x, c in enumerate(line) if c == "#"]
-        for x in range(32):
+        for sx in range(size):
+            x = sx * 32 // size
             if (x, y) in outline:
                 row.append((20, 24, 32, 255))  # the outline
             elif xs and xs[0] < x < xs[-1]:
@@ -162,8 +188,10 @@ def main():
         icon_images.append((size, bmp_image(render(size, icon_pixel)), 1, 32))
     icon_images.append((256, png_image(render(256, icon_pixel, samples=2)), 1, 32))
     write_container(os.path.join(RES, "tarnwick.ico"), 1, icon_images)
-    # The hot spot of the cursor is the fingertip.
-    write_container(os.path.join(RES, "hand.cur"), 2, [(32, bmp_image(hand_pixel_rows()), 9, 0)])
+    # The hot spot of the cursor is the fingertip; larger images for higher densities.
+    write_container(os.path.join(RES, "hand.cur"), 2,
+                    [(size, mono_image(hand_pixel_rows(size)), 9 * size // 32, 0)
+                     for size in (32, 48, 64)])
     # A preview of the icon for the README and for looking at the art.
     with open(os.path.join(RES, "icon-preview.png"), "wb") as f:
         f.write(png_image(render(128, icon_pixel)))
