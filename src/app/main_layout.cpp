@@ -3,8 +3,7 @@
 namespace tarnwick {
 
 std::vector<Placement> frmMain::layout() {
-  const FontSpec bold{"MS Sans Serif", 8, true};
-  const FontSpec tahomaBold{"Tahoma", 8, true};
+  const FontSpec bold{"Tahoma", 8, true};
   return {
       {kIdAbout, {240, 600, 1575, 495}, kIdNone, HotSpot{&lblAbout}},
       {kIdCmdMinimize, {5650, 100, 255, 255}, kIdNone, HotSpot{&lblCmdMinimize}},
@@ -31,7 +30,7 @@ std::vector<Placement> frmMain::layout() {
       {kIdPicture3, {3240, 5160, 2535, 375}, kIdNone, Container{}},
       {kIdNonActive0, {360, 50, 975, 255}, kIdPicture3, OptionButton{&optNonActive, 0}},
       {kIdNonActive1, {1560, 50, 975, 255}, kIdPicture3, OptionButton{&optNonActive, 1}},
-      {kIdProcesses, {380, 5640, 5535, 255}, kIdNone, &lblProcesses, tahomaBold},
+      {kIdProcesses, {380, 5640, 5535, 255}, kIdNone, &lblProcesses, bold},
       {kIdProcessList, {380, 5880, 5535, 1815}, kIdNone, &lstProcessList},
   };
 }

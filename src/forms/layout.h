@@ -33,8 +33,10 @@ struct TwipsRect {
   int left, top, width, height;
 };
 
+// Tahoma, a TrueType face on every Windows: the raster "MS Sans Serif" of the design stops
+// growing past its largest bitmap and would leave text small at high densities.
 struct FontSpec {
-  const char* face = "MS Sans Serif";
+  const char* face = "Tahoma";
   int points = 8;
   bool bold = false;
   bool underline = false;

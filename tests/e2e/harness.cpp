@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "app/layout.h"
+
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
@@ -9,34 +11,14 @@
 namespace e2e {
 namespace fs = std::filesystem;
 
+constexpr int kMinimizeId = tarnwick::kIdCmdMinimize;
+
 namespace {
 
 fs::path fromEnv(const wchar_t* name, const fs::path& fallback) {
   wchar_t buffer[MAX_PATH * 2];
   const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
   return n > 0 && n < MAX_PATH * 2 ? fs::path(buffer) : fallback;
-}
-
-PROCESS_INFORMATION startProcess(const fs::path& exe, const std::wstring& arguments,
-                                 const fs::path& folder) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring commandLine = L"\"" + exe.wstring() + L"\"" + arguments;
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &process))
-    throw std::runtime_error("cannot start a process");
-  return process;
-}
-
-void endProcess(PROCESS_INFORMATION& process, HWND window) {
-  if (!process.hProcess) return;
-  if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
-    TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  process = {};
 }
 
 // What the screen shows of the window: width, height and rows of blue, green, red bytes.
@@ -129,7 +111,13 @@ App::~App() {
 }
 
 void App::launch() {
-  process_ = startProcess(folder_ / L"Tarnwick.exe", L"", folder_);
+  const fs::path exe = folder_ / L"Tarnwick.exe";
+  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.c_str(), &startup, &process_))
+    throw std::runtime_error("cannot start Tarnwick.exe");
 }
 
 bool App::start(std::chrono::milliseconds timeout) {
@@ -155,33 +143,28 @@ HWND App::control(int id) const {
   return nullptr;
 }
 
+bool App::minimise() const {
+  click(control(kMinimizeId));
+  return waitFor([&] { return !IsWindowVisible(window_); });
+}
+
 bool App::running() const {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 bool App::close() {
+  if (!process_.hProcess) return false;
   const bool wasRunning = running();
-  DWORD code = 1;
   if (wasRunning) PostMessageW(findWindowOf(pid(), L"TarnwickMain"), WM_CLOSE, 0, 0);
-  if (process_.hProcess && WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
+  DWORD code = 1;
+  if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
     GetExitCodeProcess(process_.hProcess, &code);
-  endProcess(process_, nullptr);
+  else
+    TerminateProcess(process_.hProcess, 1);
+  CloseHandle(process_.hProcess);
+  CloseHandle(process_.hThread);
+  process_ = {};
   return wasRunning && code == 0;
-}
-
-Helper::Helper() {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  process_ = startProcess(self, L" --helper", {});
-  waitFor([&] { return findWindowOf(pid(), L"TarnwickE2EHelper") != nullptr; });
-}
-
-Helper::~Helper() {
-  endProcess(process_, findWindowOf(pid(), L"TarnwickE2EHelper"));
-}
-
-void Helper::comeToFront() const {
-  PostMessageW(findWindowOf(process_.dwProcessId, L"TarnwickE2EHelper"), WM_APP, 0, 0);
 }
 
 DWORD priorityClassOf(DWORD pid) {
@@ -212,6 +195,8 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > end) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     std::this_thread::sleep_for(50ms);
   }
   return true;

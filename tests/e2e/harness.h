@@ -55,6 +55,8 @@ class App {
   // Starts it and waits for it to end by itself; false if it is still running after `timeout`.
   bool startAndWaitForExit(std::chrono::milliseconds timeout);
   HWND window() const { return window_; }
+  // Presses the minimise hot spot; true once the window has gone into the tray.
+  bool minimise() const;
   HWND control(int id) const;  // a control of the main window, in a container or not
   DWORD pid() const { return process_.dwProcessId; }
   bool running() const;
@@ -68,21 +70,10 @@ class App {
   HWND window_ = nullptr;
 };
 
-// The driver started again with --helper: a process with a window of its own.
-class Helper {
- public:
-  Helper();
-  ~Helper();
-  DWORD pid() const { return process_.dwProcessId; }
-  void comeToFront() const;
-
- private:
-  PROCESS_INFORMATION process_{};
-};
-
 DWORD priorityClassOf(DWORD pid);  // 0 if it cannot be read
 DWORD foregroundProcess();
 HWND findWindowOf(DWORD pid, const wchar_t* className);
+// Waits, handling this thread's messages meanwhile; false if `condition` never held.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
 
 std::string readFile(const std::filesystem::path& file);

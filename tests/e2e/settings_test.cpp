@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "app/layout.h"
-#include "platform/platform.h"
 #include "harness.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -18,94 +18,88 @@ LRESULT checked(const App& app, int id) {
   return SendMessageW(app.control(id), BM_GETCHECK, 0, 0);
 }
 
-TEST(Settings, TheFirstStartWritesTheDefaultsAndANineLineFileComesBackByteForByte) {
+// Starts the program over a settings file holding `bytes`, lets `act` work it and closes it:
+// the file's bytes afterwards.
+std::string afterRun(const std::string& bytes, const std::function<void(App&)>& act = nullptr) {
+  App app;
+  writeFile(app.settings(), bytes);
+  EXPECT_TRUE(app.start(3s)) << "the window did not show within three seconds";
+  if (act) act(app);
+  EXPECT_TRUE(app.close());
+  return readFile(app.settings());
+}
+
+TEST(Settings, TheFirstStartWritesTheDefaultsAndAFileComesBackByteForByte) {
   App first(std::wstring(L" \u00c9t\u00e9 \u5de5\u5177"));  // any folder name works
   ASSERT_TRUE(first.start());
   EXPECT_EQ(readFile(first.settings()), kDefaults);
-  EXPECT_EQ(checked(first, kIdRamLevel1), BST_CHECKED);
-  EXPECT_EQ(checked(first, kIdAutoOptimize1), BST_CHECKED);
+  EXPECT_EQ(checked(first, kIdRamLevel1) + checked(first, kIdAutoOptimize1), 2 * BST_CHECKED);
   EXPECT_EQ(text(first.control(kIdInterval)), L"20");
   EXPECT_EQ(SendMessageW(first.control(kIdPercent), CB_GETCURSEL, 0, 0), 2);
   EXPECT_TRUE(first.close());
   EXPECT_EQ(readFile(first.settings()), kDefaults);
   EXPECT_FALSE(std::filesystem::exists(first.folder() / L"Settings.qkv.tmp"));
 
-  App second;
-  // Line 2 holds a character outside ASCII, in the system's ANSI code page.
+  // Nine lines, line 2 with a character outside ASCII in the system's ANSI code page.
   const std::string nine = "2\r\n1\r\n7\xe9\r\n0\r\n1\r\n0\r\n1\r\nkept\r\n ninth ";
-  writeFile(second.settings(), nine);
-  ASSERT_TRUE(second.start());
-  EXPECT_EQ(checked(second, kIdRamLevel2), BST_CHECKED);
-  EXPECT_EQ(checked(second, kIdNonActive1), BST_CHECKED);
-  wchar_t interval[8] = {};
-  MultiByteToWideChar(CP_ACP, 0, "7\xe9", 2, interval, 8);
-  EXPECT_EQ(text(second.control(kIdInterval)), interval);
-  EXPECT_TRUE(second.close());
-  EXPECT_EQ(readFile(second.settings()), nine);
+  EXPECT_EQ(afterRun(nine,
+                     [](App& app) {
+                       wchar_t interval[8] = {};
+                       MultiByteToWideChar(CP_ACP, 0, "7\xe9", 2, interval, 8);
+                       EXPECT_EQ(text(app.control(kIdInterval)), interval);
+                       EXPECT_EQ(checked(app, kIdRamLevel2) + checked(app, kIdNonActive1),
+                                 2 * BST_CHECKED);
+                     }),
+            nine);
 }
 
-TEST(Settings, AFileHeldOpenByAnotherProgramAtStartUpIsNeverReplaced) {
+TEST(Settings, AFileInAnotherShapeOrHeldOpenAtStartUpIsNeverReplaced) {
+  const std::string crOnly = "2\r1\r5\r0\r1\r0\r1", mine = "0\r\n1\r\n45\r\n0\r\n0\r\n0\r\n1";
+  EXPECT_EQ(afterRun(crOnly, [](App& app) { EXPECT_TRUE(app.minimise()); }), crOnly);
+  // Held by another program without read sharing for longer than start-up waits; then a
+  // choice changes and the window is minimised.
   App app;
-  const std::string mine = "0\r\n1\r\n45\r\n0\r\n0\r\n0\r\n1";
   writeFile(app.settings(), mine);
-  // Another program holds it without read sharing for longer than start-up waits.
   const HANDLE held =
       CreateFileW(app.settings().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(app.start());
   std::this_thread::sleep_for(1s);
   CloseHandle(held);
-  click(app.control(kIdRamLevel0));  // even after a choice changed
-  click(app.control(kIdCmdMinimize));
-  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(app.window()); }));
-  std::this_thread::sleep_for(500ms);
+  click(app.control(kIdRamLevel0));
+  EXPECT_TRUE(app.minimise());
   EXPECT_TRUE(app.close());
   EXPECT_EQ(readFile(app.settings()), mine);
 }
 
-TEST(Settings, AFileInAnotherShapeSurvivesAndAReadOnlyOneIsReplaced) {
-  App crOnly;
-  writeFile(crOnly.settings(), "2\r1\r5\r0\r1\r0\r1");
-  ASSERT_TRUE(crOnly.start());
-  click(crOnly.control(kIdCmdMinimize));
-  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(crOnly.window()); }));
-  EXPECT_TRUE(crOnly.close());
-  EXPECT_EQ(readFile(crOnly.settings()), "2\r1\r5\r0\r1\r0\r1");
-
+TEST(Settings, AReadOnlyFileIsReplacedAndAMegabyteLongIntervalIsKept) {
   App readOnly;
-  writeFile(readOnly.settings(), "0\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0");
+  writeFile(readOnly.settings(), kDefaults);
   SetFileAttributesW(readOnly.settings().c_str(), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(readOnly.start());
   EXPECT_TRUE(readOnly.close());
-  EXPECT_EQ(readFile(readOnly.settings()), "0\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0");
+  EXPECT_EQ(readFile(readOnly.settings()), kDefaults);
   EXPECT_FALSE(GetFileAttributesW(readOnly.settings().c_str()) & FILE_ATTRIBUTE_READONLY);
-}
 
-TEST(Settings, AMegabyteLongIntervalShowsTheWindowAtOnceAndIsKept) {
-  App app;
-  const std::string file = "1\r\n0\r\n" + std::string(1 << 20, '7') + "\r\n1\r\n2\r\n1\r\n0";
-  writeFile(app.settings(), file);
-  EXPECT_TRUE(app.start(3s)) << "the window did not show within three seconds";
-  EXPECT_EQ(text(app.control(kIdInterval)), L"77777");
-  EXPECT_TRUE(app.close());
-  EXPECT_EQ(readFile(app.settings()), file);
+  const std::string longLine = "1\r\n0\r\n" + std::string(1 << 20, '7') + "\r\n1\r\n2\r\n1\r\n0";
+  EXPECT_EQ(
+      afterRun(longLine, [](App& app) { EXPECT_EQ(text(app.control(kIdInterval)), L"77777"); }),
+      longLine);
 }
 
 TEST(Settings, NumbersAreReadAndSteppedAsTheUsersLocaleWritesThem) {
   const RegistryValue comma(HKEY_CURRENT_USER, L"Control Panel\\International", L"sDecimal", L",");
-  App app;
-  writeFile(app.settings(), "1\r\n0\r\n2,5\r\n1\r\n2\r\n1\r\n0");
-  ASSERT_TRUE(app.start());
-  const HWND upDown = app.control(kIdUpDown);
-  RECT r;
-  GetClientRect(upDown, &r);
-  PostMessageW(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, 2));
-  PostMessageW(upDown, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, 2));
-  EXPECT_TRUE(waitFor([&] { return text(app.control(kIdInterval)) == L"3,5"; }))
-      << text(app.control(kIdInterval));
-  EXPECT_EQ(SendMessageW(app.control(kIdInterval), EM_GETLIMITTEXT, 0, 0), 5);
-  EXPECT_TRUE(app.close());
-  EXPECT_EQ(readFile(app.settings()), "1\r\n0\r\n3,5\r\n1\r\n2\r\n1\r\n0");
+  EXPECT_EQ(
+      afterRun("1\r\n0\r\n2,5\r\n1\r\n2\r\n1\r\n0",
+               [](App& app) {
+                 const HWND upDown = app.control(kIdUpDown);
+                 RECT r;
+                 GetClientRect(upDown, &r);
+                 PostMessageW(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, 2));
+                 PostMessageW(upDown, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, 2));
+                 EXPECT_TRUE(waitFor([&] { return text(app.control(kIdInterval)) == L"3,5"; }));
+                 EXPECT_EQ(SendMessageW(app.control(kIdInterval), EM_GETLIMITTEXT, 0, 0), 5);
+               }),
+      "1\r\n0\r\n3,5\r\n1\r\n2\r\n1\r\n0");
 }
 
 TEST(Settings, AFolderThatCannotBeWrittenRunsOnTheDefaultsInMemory) {
@@ -117,8 +111,7 @@ TEST(Settings, AFolderThatCannotBeWrittenRunsOnTheDefaultsInMemory) {
   EXPECT_EQ(checked(app, kIdRamLevel1), BST_CHECKED) << "the default choices, not the design's";
   // A choice, then minimising (which saves, and cannot): still running, choice still shown.
   click(app.control(kIdRamLevel0));
-  click(app.control(kIdCmdMinimize));
-  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(app.window()); }));
+  EXPECT_TRUE(app.minimise());
   PostMessageW(app.window(), win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
   EXPECT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) != FALSE; }));
   EXPECT_EQ(checked(app, kIdRamLevel0), BST_CHECKED);

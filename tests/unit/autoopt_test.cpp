@@ -37,7 +37,7 @@ TEST_F(ThresholdTest, FiresStrictlyBelowTheChosenShareWhenArmed) {
   EXPECT_EQ(form.lstSettings.item(4), "0");
   form.chkAutoOptimize[1].setValue(0);
   EXPECT_EQ(form.lstSettings.item(3), "0");
-  EXPECT_FALSE(fires(1000, 0)) << "unchecked: never";
+  EXPECT_FALSE(fires(1000, 50)) << "unchecked: never";
   form.chkAutoOptimize[1].setValue(1);
   EXPECT_EQ(form.lstSettings.item(3), "1");
   EXPECT_TRUE(fires(1000, 99));

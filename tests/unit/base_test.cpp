@@ -43,7 +43,11 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   EXPECT_TRUE(group.value(0));
 
   forms::ListBox list;
+  int shown = 0;
+  list.view = [&](forms::ListBox::Op, int) { ++shown; };
   list.addItem("a");
+  list.setItem(0, "b");
+  EXPECT_EQ(shown, 2) << "each change reaches the real list";
   EXPECT_THROW(list.setItem(1, "x"), RuntimeError);
   EXPECT_THROW(list.item(-1), RuntimeError);
   forms::ProgressBar bar;

@@ -68,7 +68,10 @@ TEST_F(PriorityTest, TheOldFamilyListsNamesOnlyAndOthersNothing) {
   os.processes = {{4, "C:\\WINDOWS\\EXPLORER.EXE"}, {8, "C:\\APPS\\TOOL.EXE"}};
   os.platformId = 1;
   form.lngNonActivePriority = kBelow;
+  int rowsAtPump = -1;  // this route lets events run between rows
+  os.pending.push_back([&] { rowsAtPump = form.lstProcessList.listCount(); });
   form.ListProcesses(false);
+  EXPECT_EQ(rowsAtPump, 1);
   EXPECT_EQ(form.lstProcessList.items(), (testing::Lines{"EXPLORER.EXE", "TOOL.EXE"}));
   EXPECT_EQ(form.lblProcesses.caption(), "Number of active processes : 2");
   EXPECT_EQ(os.classes(), (std::vector<uint32_t>{kNormal, kNormal}));

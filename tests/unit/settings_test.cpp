@@ -224,6 +224,7 @@ TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFit) {
   os.separator = ",";
   start("1,9\r\n0\r\n2,5\r\n1\r\n0,5\r\n1\r\n0");
   EXPECT_EQ(choices(), "10 2,5 1010") << "numbers as the user's locale writes them";
+  EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.1f) << "the restored choice is in force";
 }
 
 }  // namespace

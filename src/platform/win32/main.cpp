@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "app/frmMain.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/win32_platform.h"
@@ -23,3 +25,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   window.loadAndShow();
   return tarnwick::win32::runMessageLoop(window.hwnd(), nullptr);
 }
+
+// The standard library's default handler for an escaping exception prints the exception's
+// type, and for that pulls in a C++ name demangler of some 45 KB. No exception escapes here
+// (the one error policy catches them all), so the plain end will do.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx

@@ -1,5 +1,8 @@
 // Memory, the clock, the message pump and message boxes.
 #include "platform/win32/win32_platform.h"
+// After <windows.h>.
+#include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <memory>
 #include <utility>
@@ -8,6 +11,33 @@
 #include "platform/win32/text.h"
 
 namespace tarnwick::win32 {
+
+// The core's names for the Win32 numbers it passes through are the SDK's. (HWND_TOPMOST,
+// HWND_NOTOPMOST and HKEY_LOCAL_MACHINE are casts, which no constant expression may compare.)
+static_assert(win::kWmNcLButtonDown == WM_NCLBUTTONDOWN && win::kHtCaption == HTCAPTION);
+static_assert(win::kWmLButtonUp == WM_LBUTTONUP && win::kWmRButtonUp == WM_RBUTTONUP);
+static_assert(win::kSwpNoSize == SWP_NOSIZE && win::kSwpNoMove == SWP_NOMOVE);
+static_assert(win::kNifMessage == NIF_MESSAGE && win::kNifIcon == NIF_ICON &&
+              win::kNifTip == NIF_TIP);
+static_assert(win::kNimAdd == NIM_ADD && win::kNimModify == NIM_MODIFY &&
+              win::kNimDelete == NIM_DELETE);
+static_assert(win::kTrayCallbackMessage == WM_APP + 1 && kAsideBoxClosed != WM_APP + 1);
+static_assert(win::kTh32csSnapProcess == TH32CS_SNAPPROCESS);
+static_assert(win::kProcessSetInformation == PROCESS_SET_INFORMATION &&
+              win::kProcessQueryLimitedInformation == PROCESS_QUERY_LIMITED_INFORMATION);
+static_assert(win::kIdlePriorityClass == IDLE_PRIORITY_CLASS &&
+              win::kBelowNormalPriorityClass == BELOW_NORMAL_PRIORITY_CLASS &&
+              win::kNormalPriorityClass == NORMAL_PRIORITY_CLASS &&
+              win::kAboveNormalPriorityClass == ABOVE_NORMAL_PRIORITY_CLASS &&
+              win::kHighPriorityClass == HIGH_PRIORITY_CLASS &&
+              win::kRealtimePriorityClass == REALTIME_PRIORITY_CLASS);
+static_assert(win::kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL && win::kKeyRead == KEY_READ);
+static_assert(win::kRegSz == REG_SZ && win::kRegExpandSz == REG_EXPAND_SZ &&
+              win::kRegDword == REG_DWORD);
+static_assert(win::kMbIconInformation == MB_ICONINFORMATION);
+static_assert(win::kErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              win::kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
+
 namespace {
 
 // The modal window whose keyboard navigation every pump handles now.
