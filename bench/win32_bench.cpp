@@ -68,6 +68,19 @@ fs::path besideThis(const wchar_t* name) {
   return fs::path(self).parent_path() / name;
 }
 
+// User plus system CPU seconds of a Linux process, which Wine does not report.
+double linuxCpuSeconds(const std::wstring& procFolder) {
+  const std::string stat = e2e::readFile(procFolder + L"\\stat");
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos) return 0;
+  // After the command's name: state, then fields 4 to 13, then utime and stime in ticks.
+  size_t at = close + 2;
+  for (int field = 3; field < 14; ++field) at = stat.find(' ', at) + 1;
+  const unsigned long long user = std::stoull(stat.substr(at));
+  const unsigned long long system = std::stoull(stat.substr(stat.find(' ', at) + 1));
+  return static_cast<double>(user + system) / 100.0;  // USER_HZ
+}
+
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -110,10 +123,10 @@ void idleAndFootprint(const fs::path& tarnwick, const fs::path& timers, const fs
   const std::wstring appProc = app.linuxFolder(), floorProc = floor.linuxFolder();
   const size_t appBytes = e2e::linuxAnonymousBytes(appProc);
   const size_t shapeBytes = e2e::linuxAnonymousBytes(shape.linuxFolder());
-  const double appStart = e2e::linuxCpuSeconds(appProc), floorStart = e2e::linuxCpuSeconds(floorProc);
+  const double appStart = linuxCpuSeconds(appProc), floorStart = linuxCpuSeconds(floorProc);
   std::this_thread::sleep_for(std::chrono::seconds(60));
-  const double appCpu = e2e::linuxCpuSeconds(appProc) - appStart;
-  const double floorCpu = e2e::linuxCpuSeconds(floorProc) - floorStart;
+  const double appCpu = linuxCpuSeconds(appProc) - appStart;
+  const double floorCpu = linuxCpuSeconds(floorProc) - floorStart;
   std::printf("| Idle under Wine: CPU seconds over 60 s, window shown | %.2f s | bare Win32 window "
               "with the same two timers: %.2f s | %.2f |\n",
               appCpu, floorCpu, floorCpu > 0 ? appCpu / floorCpu : 0.0);

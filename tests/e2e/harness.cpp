@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -203,25 +204,12 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 }
 
 std::string readFile(const fs::path& file) {
-  const HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-  if (in == INVALID_HANDLE_VALUE) return "<missing>";
-  // To the end, not to the reported size: files under /proc report none.
-  std::string bytes;
-  char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(in, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  CloseHandle(in);
-  return bytes;
+  std::ifstream in(file, std::ios::binary);  // to the end: files under /proc report no size
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
 }
 
 void writeFile(const fs::path& file, const std::string& bytes) {
-  const HANDLE out =
-      CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write a test file");
-  DWORD written = 0;
-  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(out);
+  std::ofstream(file, std::ios::binary) << bytes;
 }
 
 std::wstring text(HWND window) {
@@ -229,18 +217,6 @@ std::wstring text(HWND window) {
   s.resize(static_cast<size_t>(
       SendMessageW(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()))));
   return s;
-}
-
-std::wstring childTexts(HWND window) {
-  std::wstring all;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        *reinterpret_cast<std::wstring*>(param) += text(child) + L"\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
-  return all;
 }
 
 void click(HWND control) {
@@ -300,18 +276,6 @@ size_t linuxAnonymousBytes(const std::wstring& procFolder) {
   const std::string status = readFile(procFolder + L"\\status");
   const size_t at = status.find("RssAnon:");
   return at == std::string::npos ? 0 : std::stoull(status.substr(at + 8)) * 1024;
-}
-
-double linuxCpuSeconds(const std::wstring& procFolder) {
-  const std::string stat = readFile(procFolder + L"\\stat");
-  const size_t close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
-  // After the command's name: state, then fields 4 to 13, then utime and stime in ticks.
-  size_t at = close + 2;
-  for (int field = 3; field < 14; ++field) at = stat.find(' ', at) + 1;
-  const unsigned long long user = std::stoull(stat.substr(at));
-  const unsigned long long system = std::stoull(stat.substr(stat.find(' ', at) + 1));
-  return static_cast<double>(user + system) / 100.0;  // USER_HZ
 }
 
 }  // namespace e2e

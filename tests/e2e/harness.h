@@ -80,18 +80,20 @@ std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 std::wstring text(HWND window);
-std::wstring childTexts(HWND window);  // every child's text, one per line (a message box's)
-void click(HWND control);              // a left click near the control's top left corner
-RECT rectInParent(HWND control);       // in pixels
+// A message box's text.
+inline std::wstring boxText(HWND box) {
+  return text(GetDlgItem(box, 0xFFFF));
+}
+void click(HWND control);         // a left click near the control's top left corner
+RECT rectInParent(HWND control);  // in pixels
 // The largest difference in brightness (0..255) between two pixels the screen shows there.
 int contrastIn(HWND window);
 // Saves what the screen shows of the window as a 24-bit BMP.
 bool saveScreenshot(HWND window, const std::wstring& name);
 
-// Figures Wine leaves at zero, read from Linux instead, for the Linux process whose command
-// line holds `needle`: anonymous memory in bytes, user plus system CPU time in seconds.
+// What Wine leaves at zero, read from Linux instead: the /proc folder of the Linux process
+// whose command line holds `needle`, and its anonymous memory in bytes.
 std::wstring linuxProcessFolder(const std::wstring& needle);
 size_t linuxAnonymousBytes(const std::wstring& procFolder);
-double linuxCpuSeconds(const std::wstring& procFolder);
 
 }  // namespace e2e

@@ -36,8 +36,8 @@ TEST(Optimize, ARunClimbsEndsUnderOneRefusalAndTheFiguresRefreshAfterIt) {
   HWND box = nullptr;
   ASSERT_TRUE(waitFor([&] { return (box = findWindowOf(app.pid(), L"#32770")) != nullptr; }));
   EXPECT_EQ(text(box), L"Tarnwick Demo");
-  EXPECT_NE(childTexts(box).find(L"Optimization in progress. Please wait for optimization\r\n"
-                                 L"to finish before exiting Tarnwick Demo."),
+  EXPECT_NE(boxText(box).find(L"Optimization in progress. Please wait for optimization\r\n"
+                              L"to finish before exiting Tarnwick Demo."),
             std::wstring::npos);
   std::set<LRESULT> positions;
   EXPECT_TRUE(waitFor([&] { return positions.insert(progress(app)), progress(app) == 0; }, 60s))

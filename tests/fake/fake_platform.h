@@ -3,6 +3,7 @@
 // pump runs queued events, so re-entrancy can be exercised.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -87,17 +88,23 @@ class FakePlatform final : public Platform {
   std::vector<uint32_t> classes() const;
   uint32_t getVersionPlatformId() override { return platformId; }
   OsHandle createToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
-  bool process32First(OsHandle snapshot, ProcessEntry& entry) override;
+  bool process32First(OsHandle snapshot, ProcessEntry& entry) override {
+    return snapshotNext_ = 0, process32Next(snapshot, entry);
+  }
   bool process32Next(OsHandle snapshot, ProcessEntry& entry) override;
   bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) override;
   std::optional<std::string> queryFullProcessImageName(OsHandle process) override;
   OsHandle openProcess(uint32_t access, bool inherit, uint32_t processId) override;
-  uint32_t getPriorityClass(OsHandle process) override;
+  uint32_t getPriorityClass(OsHandle handle) override {
+    return processOf(handle) ? processOf(handle)->priorityClass : 0;
+  }
   bool setPriorityClass(OsHandle process, uint32_t priorityClass) override;
   bool closeHandle(OsHandle handle) override;
   OsHandle getForegroundWindow() override { return foreground; }
   uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override;
-  std::string getClassName(OsHandle window) override;
+  std::string getClassName(OsHandle window) override {
+    return windows.count(window) ? windows[window].className : "";
+  }
   OsHandle findChildWindow(OsHandle parent, const std::string& className) override;
 
   // Window services, as the user sees them: a drag under way, the window raised above all
@@ -113,13 +120,19 @@ class FakePlatform final : public Platform {
   ScreenRect screen{0, 0, 1920 * 15, 1080 * 15};
   bool setRedraw(OsHandle window, bool redraw) override;
   bool releaseCapture() override { return true; }
-  intptr_t sendMessage(OsHandle window, uint32_t message, uintptr_t wParam,
-                       intptr_t lParam) override;
+  intptr_t sendMessage(OsHandle, uint32_t message, uintptr_t wParam, intptr_t) override {
+    return dragging = message == win::kWmNcLButtonDown && wParam == win::kHtCaption, 0;
+  }
   bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
                     uint32_t flags) override;
   void activateWindow(OsHandle) override {}
-  int popupMenu(OsHandle owner, const std::vector<std::string>& captions) override;
-  void showModal(Dialog& dialog, OsHandle owner) override;
+  int popupMenu(OsHandle, const std::vector<std::string>& captions) override {
+    return menuShown = captions, menuChoice;
+  }
+  void showModal(Dialog& dialog, OsHandle) override {
+    dialog.Form_Load();
+    if (whileModal) whileModal(dialog);
+  }
   ScreenRect virtualScreen() override { return screen; }
 
   // The shell. The tray holds at most our one icon; it refuses `trayRefusals` adds first.
@@ -131,10 +144,19 @@ class FakePlatform final : public Platform {
   Version version{1, 0, 0};
   bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override;
   bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
-                    const std::string& parameters, const std::string& directory, int show) override;
-  bool startProgram(const std::string& path) override;  // when a file of that name exists
+                    const std::string&, const std::string&, int show) override {
+    opened.push_back(verb + " " + file + " from " + std::to_string(parent) + " shown " +
+                     std::to_string(show));
+    return true;
+  }
+  // A program starts when a file of that name exists.
+  bool startProgram(const std::string& path) override {
+    return files.count(path) && (started.push_back(path), true);
+  }
   std::string systemFolder() override { return "C:\\Windows\\System32"; }
-  std::string expandEnvironmentStrings(const std::string& text) override;
+  std::string expandEnvironmentStrings(const std::string& text) override {
+    return text.rfind("%SystemRoot%", 0) == 0 ? "C:\\Windows" + text.substr(12) : text;
+  }
   uint32_t createInstanceObject() override { return instanceError; }
   void showOtherInstance() override { otherInstanceAsked = true; }
   void endProgram() override { ended = true; }
@@ -156,7 +178,10 @@ class FakePlatform final : public Platform {
     std::function<void()> closed;
   };
   std::vector<Box> boxes;
-  int openBoxes() const;
+  int openBoxes() const {
+    return static_cast<int>(
+        std::count_if(boxes.begin(), boxes.end(), [](auto& b) { return b.closed != nullptr; }));
+  }
   void closeBoxes();
   void messageBox(OsHandle owner, const std::string& text, const std::string& title,
                   uint32_t icon) override {
@@ -168,10 +193,10 @@ class FakePlatform final : public Platform {
   }
 
  private:
-  bool fails(const char* op, const std::string& path) { return failing && failing(op, path); }
+  File* file(const char* op, const std::string& path);  // none: not there, or failing
   Process* processOf(OsHandle handle);
   OsHandle nextHandle_ = 1000;
-  std::map<OsHandle, size_t> snapshots_;  // handle to the next process to report
+  size_t snapshotNext_ = 0;  // the next process a snapshot reports
 };
 
 }  // namespace tarnwick
