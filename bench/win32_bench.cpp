@@ -19,6 +19,29 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
+// What Wine leaves at zero, read from Linux instead: the /proc folder of the Linux process
+// whose command line holds `needle`, and its anonymous memory in bytes.
+std::wstring linuxProcessFolder(const std::wstring& needle) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
+  if (find == INVALID_HANDLE_VALUE) return {};
+  std::wstring found;
+  do {
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + entry.cFileName;
+    const std::string commandLine = e2e::readFile(dir + L"\\cmdline");
+    if (std::wstring(commandLine.begin(), commandLine.end()).find(needle) != std::wstring::npos)
+      found = dir;
+  } while (found.empty() && FindNextFileW(find, &entry));
+  FindClose(find);
+  return found;
+}
+
+size_t linuxAnonymousBytes(const std::wstring& procFolder) {
+  const std::string status = e2e::readFile(procFolder + L"\\status");
+  const size_t at = status.find("RssAnon:");
+  return at == std::string::npos ? 0 : std::stoull(status.substr(at + 8)) * 1024;
+}
+
 // A program started from a fresh folder of its own, stopped and removed afterwards.
 class Started {
  public:
@@ -54,7 +77,7 @@ class Started {
     e2e::waitFor(ready, std::chrono::seconds(60));
     return std::chrono::duration<double>(Clock::now() - started_).count();
   }
-  std::wstring linuxFolder() const { return e2e::linuxProcessFolder(folder_.filename().wstring()); }
+  std::wstring linuxFolder() const { return linuxProcessFolder(folder_.filename().wstring()); }
 
  private:
   fs::path folder_, exe_;
@@ -121,8 +144,8 @@ void idleAndFootprint(const fs::path& tarnwick, const fs::path& timers, const fs
     started->until([&] { return started->window() && IsWindowVisible(started->window()); });
   std::this_thread::sleep_for(std::chrono::seconds(5));  // past start-up
   const std::wstring appProc = app.linuxFolder(), floorProc = floor.linuxFolder();
-  const size_t appBytes = e2e::linuxAnonymousBytes(appProc);
-  const size_t shapeBytes = e2e::linuxAnonymousBytes(shape.linuxFolder());
+  const size_t appBytes = linuxAnonymousBytes(appProc);
+  const size_t shapeBytes = linuxAnonymousBytes(shape.linuxFolder());
   const double appStart = linuxCpuSeconds(appProc), floorStart = linuxCpuSeconds(floorProc);
   std::this_thread::sleep_for(std::chrono::seconds(60));
   const double appCpu = linuxCpuSeconds(appProc) - appStart;

@@ -4,35 +4,124 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "app/layout.h"
 
 namespace e2e {
 
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
+inline fs::path fromEnv(const wchar_t* name, const fs::path& fallback) {
+  wchar_t buffer[MAX_PATH * 2];
+  const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
+  return n > 0 && n < MAX_PATH * 2 ? fs::path(buffer) : fallback;
+}
 // The exe under test and the folder for screenshots, from the environment the runner sets.
-std::filesystem::path exePath();
-std::filesystem::path outputDir();
+inline fs::path exePath() {
+  return fromEnv(L"TARNWICK_EXE", L"Tarnwick.exe");
+}
+inline fs::path outputDir() {
+  return fromEnv(L"TARNWICK_E2E_OUT", fs::temp_directory_path());
+}
+
+inline std::string readFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);  // to the end: files under /proc report no size
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+}
+inline void writeFile(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// Waits, handling this thread's messages meanwhile; false if `condition` never held.
+inline bool waitFor(const std::function<bool()>& condition,
+                    std::chrono::milliseconds timeout = 10s) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+inline HWND findWindowOf(DWORD pid, const wchar_t* cls) {
+  for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w;
+       w = FindWindowExW(nullptr, w, cls, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid) return w;
+  }
+  return nullptr;
+}
+
+inline std::wstring text(HWND window) {
+  std::wstring s(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  s.resize(static_cast<size_t>(
+      SendMessageW(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()))));
+  return s;
+}
+// A message box's text.
+inline std::wstring boxText(HWND box) {
+  return text(GetDlgItem(box, 0xFFFF));
+}
+// A left click near the control's top left corner.
+inline void click(HWND control) {
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
 
 // The memory the small machine reports, for one scope; back to 2048 MB / 1024 MB afterwards.
 struct SmallMachine {
   SmallMachine(unsigned totalMb, unsigned freeMb) { set(totalMb, freeMb); }
   ~SmallMachine() { set(2048, 1024); }
-  static void set(unsigned totalMb, unsigned freeMb);
+  static void set(unsigned totalMb, unsigned freeMb) {
+    const fs::path file = fromEnv(L"TARNWICK_MEMINFO", L"");
+    if (file.empty()) throw std::runtime_error("TARNWICK_MEMINFO is not set");
+    const auto kb = [](unsigned mb) { return std::to_string(mb * 1024ull) + " kB\n"; };
+    writeFile(file, "MemTotal: " + kb(totalMb) + "MemFree: " + kb(freeMb) +
+                        "MemAvailable: " + kb(freeMb) + "SwapTotal: 0 kB\nSwapFree: 0 kB\n");
+  }
 };
 
 // A registry value for one scope; what was there before comes back afterwards.
 class RegistryValue {
  public:
   RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
-                const void* data, DWORD size);
+                const void* data, DWORD size)
+      : root_(root), key_(key), name_(name) {
+    DWORD oldType = 0, oldSize = 0;
+    if (!RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &oldType, nullptr,
+                      &oldSize)) {
+      std::string old(oldSize, '\0');
+      RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &oldType, old.data(),
+                   &oldSize);
+      before_.emplace(oldType, old);
+    }
+    RegSetKeyValueW(root, key.c_str(), name.c_str(), type, data, size);
+  }
   RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
-                const std::wstring& text);
-  ~RegistryValue();
+                const std::wstring& text)
+      : RegistryValue(root, key, name, REG_SZ, text.c_str(),
+                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) {}
+  ~RegistryValue() {
+    if (!before_) RegDeleteKeyValueW(root_, key_.c_str(), name_.c_str());
+    if (before_)
+      RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), before_->first, before_->second.data(),
+                      static_cast<DWORD>(before_->second.size()));
+  }
 
  private:
   HKEY root_;
@@ -43,57 +132,127 @@ class RegistryValue {
 class App {
  public:
   // A fresh folder holding the exe, its name ending in `suffix`; not yet started.
-  explicit App(const std::wstring& suffix = L"");
-  // A folder that holds the exe already, and is left as it is.
-  explicit App(const std::filesystem::path& folder) : folder_(folder), owned_(false) {}
-  ~App();
-  const std::filesystem::path& folder() const { return folder_; }
-  std::filesystem::path settings() const { return folder_ / L"Settings.qkv"; }
+  explicit App(const std::wstring& suffix = L"") {
+    static std::atomic<int> counter{0};
+    folder_ = fs::temp_directory_path() / (L"tarnwick-e2e-" + std::to_wstring(counter++) + suffix);
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fs::copy_file(exePath(), folder_ / L"Tarnwick.exe");
+  }
+  ~App() {
+    close();
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  const fs::path& folder() const { return folder_; }
+  fs::path settings() const { return folder_ / L"Settings.qkv"; }
+  void launch() {
+    const fs::path exe = folder_ / L"Tarnwick.exe";
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder_.c_str(), &startup, &process_))
+      throw std::runtime_error("cannot start Tarnwick.exe");
+  }
   // Starts it and waits until its window shows; false if it never does within `timeout`.
-  bool start(std::chrono::milliseconds timeout = 10s);
-  void launch();
+  bool start(std::chrono::milliseconds timeout = 10s) {
+    launch();
+    return waitFor([&] { return IsWindowVisible(window_ = findWindowOf(pid(), L"TarnwickMain")); },
+                   timeout);
+  }
   // Starts it and waits for it to end by itself; false if it is still running after `timeout`.
-  bool startAndWaitForExit(std::chrono::milliseconds timeout);
+  bool startAndWaitForExit(std::chrono::milliseconds timeout) {
+    launch();
+    return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == 0;
+  }
   HWND window() const { return window_; }
+  // A control of the main window, in a container or not.
+  HWND control(int id) const {
+    if (const HWND direct = GetDlgItem(window_, id)) return direct;
+    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (const HWND inner = GetDlgItem(child, id)) return inner;
+    return nullptr;
+  }
   // Presses the minimise hot spot; true once the window has gone into the tray.
-  bool minimise() const;
-  HWND control(int id) const;  // a control of the main window, in a container or not
+  bool minimise() const {
+    click(control(tarnwick::kIdCmdMinimize));
+    return waitFor([&] { return !IsWindowVisible(window_); });
+  }
   DWORD pid() const { return process_.dwProcessId; }
-  bool running() const;
-  // Asks the window to close and waits for the process to end; false if it had to be killed.
-  bool close();
+  bool running() const {
+    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+  }
+  // Asks the window to close and waits for the process to end; false if it had to be killed
+  // or did not end well.
+  bool close() {
+    if (!process_.hProcess) return false;
+    const bool wasRunning = running();
+    if (wasRunning) PostMessageW(findWindowOf(pid(), L"TarnwickMain"), WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process_.hProcess, &code);
+    else
+      TerminateProcess(process_.hProcess, 1);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = {};
+    return wasRunning && code == 0;
+  }
 
  private:
-  std::filesystem::path folder_;
-  bool owned_ = true;
+  fs::path folder_;
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
 };
 
-DWORD priorityClassOf(DWORD pid);  // 0 if it cannot be read
-DWORD foregroundProcess();
-HWND findWindowOf(DWORD pid, const wchar_t* className);
-// Waits, handling this thread's messages meanwhile; false if `condition` never held.
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
+// What the screen shows of the window: width, height and rows of blue, green, red bytes.
+struct Pixels {
+  int width = 0, height = 0, stride = 0;
+  std::vector<BYTE> bgr;
+  explicit Pixels(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    width = r.right - r.left, height = r.bottom - r.top, stride = (width * 3 + 3) / 4 * 4;
+    bgr.resize(static_cast<size_t>(stride) * height);
+    const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    info.biWidth = width, info.biHeight = height;
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bgr.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  }
+  BITMAPINFOHEADER info{sizeof info, 0, 0, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+};
 
-std::string readFile(const std::filesystem::path& file);
-void writeFile(const std::filesystem::path& file, const std::string& bytes);
-
-std::wstring text(HWND window);
-// A message box's text.
-inline std::wstring boxText(HWND box) {
-  return text(GetDlgItem(box, 0xFFFF));
-}
-void click(HWND control);         // a left click near the control's top left corner
-RECT rectInParent(HWND control);  // in pixels
 // The largest difference in brightness (0..255) between two pixels the screen shows there.
-int contrastIn(HWND window);
-// Saves what the screen shows of the window as a 24-bit BMP.
-bool saveScreenshot(HWND window, const std::wstring& name);
+inline int contrastIn(HWND window) {
+  const Pixels p(window);
+  int darkest = 255 * 3, brightest = 0;
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      const BYTE* px = &p.bgr[static_cast<size_t>(y) * p.stride + x * 3];
+      darkest = std::min(darkest, px[0] + px[1] + px[2]);
+      brightest = std::max(brightest, px[0] + px[1] + px[2]);
+    }
+  }
+  return (brightest - darkest) / 3;
+}
 
-// What Wine leaves at zero, read from Linux instead: the /proc folder of the Linux process
-// whose command line holds `needle`, and its anonymous memory in bytes.
-std::wstring linuxProcessFolder(const std::wstring& needle);
-size_t linuxAnonymousBytes(const std::wstring& procFolder);
+// Saves what the screen shows of the window as a 24-bit BMP.
+inline void saveScreenshot(HWND window, const std::wstring& name) {
+  const Pixels p(window);
+  BITMAPFILEHEADER header{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof p.info};
+  header.bfSize = header.bfOffBits + static_cast<DWORD>(p.bgr.size());
+  std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+  bytes.append(reinterpret_cast<const char*>(&p.info), sizeof p.info);
+  fs::create_directories(outputDir());
+  writeFile(outputDir() / (name + L".bmp"), bytes.append(p.bgr.begin(), p.bgr.end()));
+}
 
 }  // namespace e2e

@@ -80,36 +80,4 @@ TEST(Optimize, TheTriggerRunsOnceAndThenWaits) {
   EXPECT_TRUE(app.close());
 }
 
-// Windows (USER objects) and anonymous memory read under Linux: Wine reports neither.
-std::pair<ULONG, size_t> footprintOf(const App& app) {
-  ULONG windows = 1;
-  EnumChildWindows(
-      app.window(), [](HWND, LPARAM n) { return ++*reinterpret_cast<ULONG*>(n), TRUE; },
-      reinterpret_cast<LPARAM>(&windows));
-  return {windows, linuxAnonymousBytes(linuxProcessFolder(app.folder().filename().wstring()))};
-}
-
-TEST(Optimize, FiftyRunsInARowLeaveNothingBehind) {
-  const SmallMachine machine(1024, 300);
-  App app;
-  writeFile(app.settings(), "");
-  ASSERT_TRUE(app.start());
-  // Sent, not posted: the whole run happens inside the call. Two that claim memory, then the
-  // rest with the reserve declining every block.
-  const auto optimise = [&] {
-    SendMessageW(app.window(), WM_COMMAND, MAKEWPARAM(kIdOptimizeNow, STN_CLICKED),
-                 reinterpret_cast<LPARAM>(app.control(kIdOptimizeNow)));
-  };
-  optimise();
-  const auto [windows, bytes] = footprintOf(app);
-  ASSERT_GT(bytes, 0u);
-  optimise();
-  SmallMachine::set(1024, 200);
-  std::this_thread::sleep_for(3s);  // a refresh takes the new figures
-  for (int i = 0; i < 48; ++i) optimise();
-  EXPECT_EQ(footprintOf(app).first, windows);
-  EXPECT_LE(footprintOf(app).second, bytes + (1u << 20));
-  EXPECT_TRUE(app.close());
-}
-
 }  // namespace

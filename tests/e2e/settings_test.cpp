@@ -102,20 +102,4 @@ TEST(Settings, NumbersAreReadAndSteppedAsTheUsersLocaleWritesThem) {
       "1\r\n0\r\n3,5\r\n1\r\n2\r\n1\r\n0");
 }
 
-TEST(Settings, AFolderThatCannotBeWrittenRunsOnTheDefaultsInMemory) {
-  wchar_t folder[MAX_PATH];
-  ASSERT_GT(GetEnvironmentVariableW(L"TARNWICK_RO_FOLDER", folder, MAX_PATH), 0u);
-  App app{std::filesystem::path(folder)};
-  ASSERT_TRUE(app.start());
-  EXPECT_FALSE(std::filesystem::exists(app.settings()));
-  EXPECT_EQ(checked(app, kIdRamLevel1), BST_CHECKED) << "the default choices, not the design's";
-  // A choice, then minimising (which saves, and cannot): still running, choice still shown.
-  click(app.control(kIdRamLevel0));
-  EXPECT_TRUE(app.minimise());
-  PostMessageW(app.window(), win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
-  EXPECT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) != FALSE; }));
-  EXPECT_EQ(checked(app, kIdRamLevel0), BST_CHECKED);
-  EXPECT_TRUE(app.close());
-}
-
 }  // namespace

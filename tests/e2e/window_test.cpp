@@ -19,30 +19,41 @@ namespace {
 using namespace tarnwick;
 using namespace e2e;
 
+RECT rectInParent(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+DWORD priorityClassOf(DWORD pid) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  const DWORD priority = process ? GetPriorityClass(process) : 0;
+  if (process) CloseHandle(process);
+  return priority;
+}
+
 TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
-  const struct {
-    DWORD dpi;
-    const wchar_t* colours;  // window, text, button face, button text
-    const wchar_t* name;
-  } looks[] = {{96, nullptr, L"main-window"},
-               {144, nullptr, L"main-window-144dpi"},
-               {96, L"32 32 32|255 255 255|45 45 45|255 255 255", L"main-window-dark"}};
-  for (const auto& look : looks) {
-    SCOPED_TRACE(look.name);
+  const std::tuple<DWORD, bool, const wchar_t*> looks[] = {{96, false, L"main-window"},
+                                                           {144, false, L"main-window-144dpi"},
+                                                           {96, true, L"main-window-dark"}};
+  for (const auto& [dpi, dark, name] : looks) {
+    SCOPED_TRACE(name);
     const RegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
-                                  REG_DWORD, &look.dpi, sizeof look.dpi);
-    std::vector<std::unique_ptr<RegistryValue>> scheme;
-    std::wstring colours = look.colours ? look.colours : L"";
-    for (const wchar_t* name : {L"Window", L"WindowText", L"ButtonFace", L"ButtonText"}) {
-      if (colours.empty()) break;
-      scheme.push_back(std::make_unique<RegistryValue>(HKEY_CURRENT_USER, L"Control Panel\\Colors",
-                                                       name, colours.substr(0, colours.find('|'))));
-      colours.erase(0, colours.find('|') + 1);
+                                  REG_DWORD, &dpi, sizeof dpi);
+    std::vector<std::unique_ptr<RegistryValue>> scheme;  // white text on dark windows
+    for (const auto* colour : {L"Window|32 32 32", L"WindowText|255 255 255",
+                               L"ButtonFace|45 45 45", L"ButtonText|255 255 255"}) {
+      const std::wstring pair = colour;
+      if (dark)
+        scheme.push_back(std::make_unique<RegistryValue>(
+            HKEY_CURRENT_USER, L"Control Panel\\Colors", pair.substr(0, pair.find('|')),
+            pair.substr(pair.find('|') + 1)));
     }
     App app;
     writeFile(app.settings(), "");
     ASSERT_TRUE(app.start());
-    const auto px = [&](int twips) { return static_cast<LONG>(twips * look.dpi / 1440); };
+    const auto px = [&](int twips) { return static_cast<LONG>(twips * dpi / 1440); };
     RECT r, work;
     GetWindowRect(app.window(), &r);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -65,7 +76,7 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
     std::this_thread::sleep_for(800ms);  // let every control paint
     for (int id : {kIdLabel1, kIdLabel2, kIdTotalRam, kIdProcesses})
       EXPECT_GT(contrastIn(app.control(id)), 100) << "label " << id << " cannot be read";
-    saveScreenshot(app.window(), look.name);
+    saveScreenshot(app.window(), name);
   }
 }
 
@@ -167,7 +178,7 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
   const HWND other = CreateWindowExW(0, L"Static", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                                      40, 200, 120, nullptr, nullptr, nullptr, nullptr);
   SetForegroundWindow(app.window());
-  ASSERT_TRUE(waitFor([&] { return foregroundProcess() == app.pid(); }));
+  ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == app.window(); }));
   click(app.control(kIdActive0));     // "High" for the active application
   click(app.control(kIdNonActive1));  // "Low" for the others
   const auto classes = [&](DWORD ofApp, DWORD ofOther) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -21,7 +22,10 @@ class FakePlatform final : public Platform {
   MemoryStatus memory;
   int memorySamples = 0;
   std::function<void()> onMemoryStatus;
-  MemoryStatus globalMemoryStatus() override;
+  MemoryStatus globalMemoryStatus() override {
+    if (++memorySamples, onMemoryStatus) onMemoryStatus();
+    return memory;
+  }
 
   // The clock; sleeping moves the tick count on.
   TimeOfDay time;
@@ -30,11 +34,15 @@ class FakePlatform final : public Platform {
   uint64_t tickCount() override { return ticks; }
   void sleep(unsigned milliseconds) override { ticks += milliseconds; }
 
-  // The pump: each call runs the events queued before it, in order, then onPump.
+  // The pump: each call runs the events queued before it, in order (those they queue wait for
+  // the next pump, as new messages would), then onPump.
   int pumps = 0;
   std::deque<std::function<void()>> pending;
   std::function<void()> onPump;
-  void doEvents() override;
+  void doEvents() override {
+    for (auto& event : (++pumps, std::exchange(pending, {}))) event();
+    if (onPump) onPump();
+  }
 
   // Files, with Windows' refusals: a read-only file cannot be overwritten, replaced or
   // deleted; a hidden or system one cannot be overwritten. `failing` makes a call fail: `op`
@@ -49,13 +57,45 @@ class FakePlatform final : public Platform {
   std::function<bool(const std::string& op, const std::string& path)> failing;
   std::string settingsPath() const { return folder + "\\Settings.qkv"; }
   std::string exeFolder() override { return folder; }
-  bool findOrdinaryFile(const std::string& path) override;
-  std::optional<uint32_t> fileAttributes(const std::string& path) override;
-  bool setFileAttributes(const std::string& path, uint32_t attributes) override;
-  bool deleteFile(const std::string& path) override;
-  bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override;
-  std::optional<std::string> readWholeFile(const std::string& path) override;
-  bool moveFile(const std::string& from, const std::string& to, bool replace) override;
+  bool findOrdinaryFile(const std::string& path) override {
+    const File* f = file("findOrdinaryFile", path);
+    return f && !(f->attributes & (kHidden | kSystem));
+  }
+  std::optional<uint32_t> fileAttributes(const std::string& path) override {
+    const File* f = file("fileAttributes", path);
+    return f ? std::optional(f->attributes) : std::nullopt;
+  }
+  bool setFileAttributes(const std::string& path, uint32_t attributes) override {
+    File* f = file("setFileAttributes", path);
+    return f && (f->attributes = attributes, true);
+  }
+  bool deleteFile(const std::string& path) override {
+    const File* f = file("deleteFile", path);
+    return f && !(f->attributes & kReadOnly) && files.erase(path);
+  }
+  bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override {
+    const bool there = files.count(path);
+    if (failing && failing("writeNewFile", path)) {
+      // A write that breaks off part-way, as on a full disk, leaves a partial file behind.
+      if (!there) files[path] = File{bytes.substr(0, bytes.size() / 2)};
+      return false;
+    }
+    if (there && (mustBeNew || (files[path].attributes & (kReadOnly | kHidden | kSystem))))
+      return false;
+    return files[path] = File{bytes}, true;
+  }
+  std::optional<std::string> readWholeFile(const std::string& path) override {
+    const File* f = file("readWholeFile", path);
+    return f ? std::optional(f->bytes) : std::nullopt;
+  }
+  bool moveFile(const std::string& from, const std::string& to, bool replace) override {
+    const File* source = file("moveFile", from);
+    const auto target = files.find(to);
+    if (!source || (target != files.end() && (!replace || (target->second.attributes & kReadOnly))))
+      return false;
+    files[to] = *source;
+    return files.erase(from);
+  }
 
   // Text: the code page maps bytes to themselves.
   std::string separator = ".";
@@ -84,28 +124,72 @@ class FakePlatform final : public Platform {
   bool snapshotFails = false;
   std::map<OsHandle, uint32_t> openHandles;
   int zeroHandleCalls = 0;
-  Process* process(uint32_t pid);
-  std::vector<uint32_t> classes() const;
+  Process* process(uint32_t pid) {
+    for (Process& p : processes)
+      if (p.pid == pid) return &p;
+    return nullptr;
+  }
+  std::vector<uint32_t> classes() const {
+    std::vector<uint32_t> out;
+    for (const Process& p : processes) out.push_back(p.priorityClass);
+    return out;
+  }
   uint32_t getVersionPlatformId() override { return platformId; }
-  OsHandle createToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
+  OsHandle createToolhelp32Snapshot(uint32_t, uint32_t) override {
+    return snapshotFails ? 0 : (openHandles[nextHandle_] = 0, nextHandle_++);
+  }
   bool process32First(OsHandle snapshot, ProcessEntry& entry) override {
     return snapshotNext_ = 0, process32Next(snapshot, entry);
   }
-  bool process32Next(OsHandle snapshot, ProcessEntry& entry) override;
-  bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) override;
-  std::optional<std::string> queryFullProcessImageName(OsHandle process) override;
-  OsHandle openProcess(uint32_t access, bool inherit, uint32_t processId) override;
+  bool process32Next(OsHandle snapshot, ProcessEntry& entry) override {
+    if (!openHandles.count(snapshot) || entry.dwSize != 296 || snapshotNext_ >= processes.size())
+      return false;
+    const std::string& path = processes[snapshotNext_++].path;
+    entry.szExeFile = path.substr(path.find_last_of('\\') + 1).substr(0, 259);
+    return entry.szExeFile.resize(260, '\0'), true;
+  }
+  bool enumProcesses(uint32_t* ids, uint32_t cb, uint32_t* needed) override {
+    const size_t fit = std::min<size_t>(cb / 4, processes.size());
+    for (size_t i = 0; i < fit; ++i) ids[i] = processes[i].pid;
+    return *needed = static_cast<uint32_t>(fit * 4), true;
+  }
+  std::optional<std::string> queryFullProcessImageName(OsHandle handle) override {
+    const Process* p = processOf(handle);
+    return p && !p->path.empty() ? std::optional(p->path) : std::nullopt;
+  }
+  OsHandle openProcess(uint32_t access, bool, uint32_t pid) override {
+    const Process* p = process(pid);
+    if (!p || !(access == win::kProcessQueryLimitedInformation ? p->canQuery
+                : access == win::kProcessSetInformation        ? p->canSet
+                                                               : false))
+      return 0;
+    return openHandles[nextHandle_] = pid, nextHandle_++;
+  }
   uint32_t getPriorityClass(OsHandle handle) override {
     return processOf(handle) ? processOf(handle)->priorityClass : 0;
   }
-  bool setPriorityClass(OsHandle process, uint32_t priorityClass) override;
-  bool closeHandle(OsHandle handle) override;
+  bool setPriorityClass(OsHandle handle, uint32_t priorityClass) override {
+    Process* p = processOf(handle);
+    static constexpr uint32_t kValid[] = {0x40, 0x4000, 0x20, 0x8000, 0x80, 0x100};
+    return p && std::count(std::begin(kValid), std::end(kValid), priorityClass) &&
+           (p->priorityClass = priorityClass, true);
+  }
+  bool closeHandle(OsHandle handle) override {
+    return zeroHandleCalls += handle == 0, openHandles.erase(handle) > 0;
+  }
   OsHandle getForegroundWindow() override { return foreground; }
-  uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override;
+  uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override {
+    zeroHandleCalls += window == 0;
+    return *processId = windows.count(window) ? windows[window].pid : 0;
+  }
   std::string getClassName(OsHandle window) override {
     return windows.count(window) ? windows[window].className : "";
   }
-  OsHandle findChildWindow(OsHandle parent, const std::string& className) override;
+  OsHandle findChildWindow(OsHandle parent, const std::string& className) override {
+    for (const auto& [handle, window] : windows)
+      if (parent && window.parent == parent && window.className == className) return handle;
+    return 0;
+  }
 
   // Window services, as the user sees them: a drag under way, the window raised above all
   // others and let go again, drawing held off.
@@ -118,13 +202,21 @@ class FakePlatform final : public Platform {
   int menuChoice = -1;
   std::function<void(Dialog&)> whileModal;  // the user, while a dialog is up
   ScreenRect screen{0, 0, 1920 * 15, 1080 * 15};
-  bool setRedraw(OsHandle window, bool redraw) override;
+  bool setRedraw(OsHandle window, bool redraw) override {
+    zeroHandleCalls += window == 0;
+    if (redraw) return strayRedraws += notDrawing.erase(window) == 0, true;
+    return !redrawRefused && notDrawing.insert(window).second;
+  }
   bool releaseCapture() override { return true; }
   intptr_t sendMessage(OsHandle, uint32_t message, uintptr_t wParam, intptr_t) override {
     return dragging = message == win::kWmNcLButtonDown && wParam == win::kHtCaption, 0;
   }
-  bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
-                    uint32_t flags) override;
+  bool setWindowPos(OsHandle window, OsHandle after, int, int, int, int, uint32_t flags) override {
+    if (flags != (win::kSwpNoSize | win::kSwpNoMove)) return false;  // only ever a raise
+    if (after == win::kHwndTopmost) topmost = window;
+    if (after == win::kHwndNoTopmost && topmost == window) topmost = 0, raised = window;
+    return true;
+  }
   void activateWindow(OsHandle) override {}
   int popupMenu(OsHandle, const std::vector<std::string>& captions) override {
     return menuShown = captions, menuChoice;
@@ -142,7 +234,13 @@ class FakePlatform final : public Platform {
   uint32_t instanceError = 0;
   bool otherInstanceAsked = false, ended = false;
   Version version{1, 0, 0};
-  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override;
+  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
+    const bool had = trayIcon.has_value();
+    if (message == win::kNimDelete) trayIcon.reset();
+    if (message == win::kNimModify && had) trayIcon = data;
+    if (message != win::kNimAdd) return had;
+    return !had && trayRefusals-- <= 0 && (trayIcon = data, true);
+  }
   bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                     const std::string&, const std::string&, int show) override {
     opened.push_back(verb + " " + file + " from " + std::to_string(parent) + " shown " +
@@ -165,9 +263,22 @@ class FakePlatform final : public Platform {
   // The registry: key path to value name to (type, data).
   std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>> registry;
   std::map<OsHandle, std::string> openKeys;
-  OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) override;
-  bool regQueryValueEx(OsHandle key, const std::string& valueName, uint32_t* type,
-                       std::string* data, uint32_t* size) override;
+  OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) override {
+    if (root != win::kHKeyLocalMachine || access != win::kKeyRead || !registry.count(subKey))
+      return 0;
+    return openKeys[nextHandle_] = subKey, nextHandle_++;
+  }
+  bool regQueryValueEx(OsHandle key, const std::string& name, uint32_t* type, std::string* data,
+                       uint32_t* size) override {
+    if (!openKeys.count(key) || !registry[openKeys[key]].count(name)) return false;
+    const auto& [valueType, value] = registry[openKeys[key]][name];
+    // A string's size counts its terminating zero, as the system reports it.
+    const std::string stored = value + std::string(valueType <= win::kRegExpandSz ? 1 : 0, '\0');
+    if (stored.size() > *size) return false;
+    *type = valueType;
+    data->replace(0, stored.size(), stored);
+    return *size = static_cast<uint32_t>(stored.size()), true;
+  }
   bool regCloseKey(OsHandle key) override { return openKeys.erase(key) > 0; }
 
   // Message boxes. A modal one returns at once; one shown aside stays open until closeBoxes.
@@ -180,9 +291,12 @@ class FakePlatform final : public Platform {
   std::vector<Box> boxes;
   int openBoxes() const {
     return static_cast<int>(
-        std::count_if(boxes.begin(), boxes.end(), [](auto& b) { return b.closed != nullptr; }));
+        std::count_if(boxes.begin(), boxes.end(), [](auto& box) { return box.closed != nullptr; }));
   }
-  void closeBoxes();
+  void closeBoxes() {
+    for (Box& box : boxes)
+      if (auto closed = std::exchange(box.closed, nullptr)) closed();
+  }
   void messageBox(OsHandle owner, const std::string& text, const std::string& title,
                   uint32_t icon) override {
     boxes.push_back({owner, title, text, icon, nullptr});
@@ -193,8 +307,15 @@ class FakePlatform final : public Platform {
   }
 
  private:
-  File* file(const char* op, const std::string& path);  // none: not there, or failing
-  Process* processOf(OsHandle handle);
+  // None when it is not there, or `failing` says the call fails.
+  File* file(const char* op, const std::string& path) {
+    const auto it = files.find(path);
+    return (failing && failing(op, path)) || it == files.end() ? nullptr : &it->second;
+  }
+  Process* processOf(OsHandle handle) {
+    zeroHandleCalls += handle == 0;
+    return openHandles.count(handle) ? process(openHandles[handle]) : nullptr;
+  }
   OsHandle nextHandle_ = 1000;
   size_t snapshotNext_ = 0;  // the next process a snapshot reports
 };

@@ -14,12 +14,6 @@ class PriorityTest : public ::testing::Test, protected testing::LoadedWindow {
     EXPECT_EQ(os.zeroHandleCalls, 0) << "no call given a zero handle";
     EXPECT_TRUE(os.notDrawing.empty() && os.strayRedraws == 0) << "drawing given back once";
   }
-  // An editor in front and a player behind it.
-  void twoApplications() {
-    os.processes = {{4, "C:\\editor.exe"}, {8, "C:\\player.exe"}};
-    os.windows = {{0x5000, {4, "Notepad"}}, {0x6000, {8, "Player"}}};
-    os.foreground = 0x5000;
-  }
 };
 
 TEST_F(PriorityTest, TheListShowsEveryProcessThatGrantsTheLimitedQueryAndCountsRows) {
@@ -90,56 +84,49 @@ TEST_F(PriorityTest, TheOldFamilyListsNamesOnlyAndOthersNothing) {
   form.ListProcesses(true);
 }
 
-TEST_F(PriorityTest, TheWatchLowersAllThenRaisesTheForegroundThenListsAgain) {
-  twoApplications();
-  form.lngActivePriority = kAbove;
-  form.lngNonActivePriority = kBelow;
+TEST_F(PriorityTest, TheWatchAndTheOptionsLowerAllThenRaiseTheForegroundThenListAgain) {
+  os.processes = {{4, "C:\\editor.exe"},
+                  {8, "C:\\player.exe"},
+                  {30, "C:\\FrameHost.exe"},
+                  {31, "C:\\Calculator.exe"}};
+  // A Store app's frame belongs to the frame host; the app owns the core window inside it.
+  os.windows = {{0x5000, {4, "Notepad"}},
+                {0x6000, {8, "Player"}},
+                {0x7000, {30, "ApplicationFrameWindow"}},
+                {0x7001, {31, "Windows.UI.Core.CoreWindow", 0x7000}}};
+  os.foreground = 0x5000;
+  form.WatchForegroundWindow();
   std::vector<testing::Lines> passes;
   form.lstProcessList.view = [&](forms::ListBox::Op op, int index) {
     if (op == forms::ListBox::Op::Cleared) passes.emplace_back();
     if (op == forms::ListBox::Op::Added) passes.back().push_back(form.lstProcessList.item(index));
   };
-  form.WatchForegroundWindow();
-  ASSERT_EQ(passes.size(), 2u);
-  EXPECT_EQ(passes[0], (testing::Lines{"C:\\editor.exe\tNORMAL", "C:\\player.exe\tNORMAL"}));
-  EXPECT_EQ(passes[1],
-            (testing::Lines{"C:\\editor.exe\tABOVE NORMAL", "C:\\player.exe\tBELOW NORMAL"}));
-
-  form.WatchForegroundWindow();
-  EXPECT_EQ(passes.size(), 2u) << "the same foreground window: nothing to do";
-  os.foreground = 0x6000;
-  form.WatchForegroundWindow();
-  EXPECT_EQ(os.classes(), (std::vector<uint32_t>{kBelow, kAbove}));
-  os.foreground = 0;  // no foreground window at all: all down, none up
-  form.WatchForegroundWindow();
-  EXPECT_EQ(os.classes(), (std::vector<uint32_t>{kBelow, kBelow}));
-}
-
-TEST_F(PriorityTest, AStoreAppIsRaisedItselfNotItsFrameHost) {
-  os.processes = {{30, "C:\\Windows\\System32\\ApplicationFrameHost.exe"},
-                  {31, "C:\\Program Files\\WindowsApps\\Calculator.exe"}};
-  os.windows = {{0x7000, {30, "ApplicationFrameWindow"}},
-                {0x7001, {31, "Windows.UI.Core.CoreWindow", 0x7000}}};
-  os.foreground = 0x7000;
-  form.lngActivePriority = kAbove;
-  form.lngNonActivePriority = kNormal;
-  form.WatchForegroundWindow();
-  EXPECT_EQ(os.classes(), (std::vector<uint32_t>{kNormal, kAbove}));
-}
-
-TEST_F(PriorityTest, TheOptionsSetTheirClassRecordTheChoiceAndActAtOnce) {
-  twoApplications();
-  form.WatchForegroundWindow();
-  form.optActive.select(0);
+  const auto classesAfter = [&](auto act) {
+    passes.clear();
+    act();
+    return os.classes();
+  };
+  EXPECT_EQ(classesAfter([&] { form.optActive.select(0); }),
+            (std::vector<uint32_t>{kAbove, kNormal, kNormal, kNormal}))
+      << "a new choice acts at once, with the same window in front";
   EXPECT_EQ(form.lstSettings.item(5), "0");
-  EXPECT_EQ(os.classes(), (std::vector<uint32_t>{kAbove, kNormal}))
-      << "the check ran though the foreground window had not changed";
-  form.optNonActive.select(1);
+  ASSERT_EQ(passes.size(), 2u);
+  EXPECT_EQ(passes[0][0] + passes[1][0], "C:\\editor.exe\tNORMALC:\\editor.exe\tABOVE NORMAL");
+  EXPECT_EQ(classesAfter([&] { form.optNonActive.select(1); }),
+            (std::vector<uint32_t>{kAbove, kBelow, kBelow, kBelow}));
   EXPECT_EQ(form.lstSettings.item(6), "1");
-  EXPECT_EQ(os.classes(), (std::vector<uint32_t>{kAbove, kBelow}));
-  form.optActive.select(1);
+  EXPECT_TRUE(classesAfter([&] { form.WatchForegroundWindow(); }).size() && passes.empty())
+      << "the same foreground window: nothing to do";
+  os.foreground = 0x6000;
+  EXPECT_EQ(classesAfter([&] { form.WatchForegroundWindow(); }),
+            (std::vector<uint32_t>{kBelow, kAbove, kBelow, kBelow}));
+  os.foreground = 0x7000;
+  EXPECT_EQ(classesAfter([&] { form.WatchForegroundWindow(); }),
+            (std::vector<uint32_t>{kBelow, kBelow, kBelow, kAbove}));
+  os.foreground = 0;  // no foreground window at all: all down, none up
+  EXPECT_EQ(classesAfter([&] { form.optActive.select(1); }),
+            (std::vector<uint32_t>{kBelow, kBelow, kBelow, kBelow}));
   EXPECT_EQ(form.lstSettings.item(5), "1");
-  EXPECT_EQ(os.classes(), (std::vector<uint32_t>{kNormal, kBelow})) << "each sets its own class";
 }
 
 }  // namespace

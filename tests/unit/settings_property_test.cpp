@@ -10,24 +10,10 @@ namespace {
 // Files a user, an editor or a broken disk could leave behind: raw bytes weighted towards the
 // separators, or lines of plausible and implausible values with mixed line breaks.
 std::string generate(std::mt19937& random) {
-  static const char* const pieces[] = {"0",
-                                       "1",
-                                       "2",
-                                       "3",
-                                       "-1",
-                                       "20",
-                                       "1.9",
-                                       " 7 ",
-                                       "+5",
-                                       "-0.5",
-                                       "99999999999999999999",
-                                       "1e5",
-                                       "abc",
-                                       "",
-                                       "\xe9t\xe9",
-                                       "\t",
-                                       "32768",
-                                       "\xEF\xBB\xBF"};
+  // clang-format off
+  static const char* const pieces[] = {"0", "1", "2", "3", "-1", "20", "1.9", " 7 ", "+5", "-0.5",
+      "99999999999999999999", "1e5", "abc", "", "\xe9t\xe9", "\t", "32768", "\xEF\xBB\xBF"};
+  // clang-format on
   static const char* const breaks[] = {"\r\n", "\r\n", "\r\n", "\n", "\r", "\r\r\n", "\n\r"};
   std::string file;
   if (random() % 3 == 0) {
