@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -96,37 +95,21 @@ struct SmallMachine {
   }
 };
 
-// A registry value for one scope; what was there before comes back afterwards.
-class RegistryValue {
- public:
+// A registry value for one scope; afterwards the system's default holds again (the prefix is
+// a fresh one, so nothing of the user's is lost).
+struct RegistryValue {
   RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                 const void* data, DWORD size)
-      : root_(root), key_(key), name_(name) {
-    DWORD oldType = 0, oldSize = 0;
-    if (!RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &oldType, nullptr,
-                      &oldSize)) {
-      std::string old(oldSize, '\0');
-      RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &oldType, old.data(),
-                   &oldSize);
-      before_.emplace(oldType, old);
-    }
+      : root(root), key(key), name(name) {
     RegSetKeyValueW(root, key.c_str(), name.c_str(), type, data, size);
   }
   RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
                 const std::wstring& text)
       : RegistryValue(root, key, name, REG_SZ, text.c_str(),
                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) {}
-  ~RegistryValue() {
-    if (!before_) RegDeleteKeyValueW(root_, key_.c_str(), name_.c_str());
-    if (before_)
-      RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), before_->first, before_->second.data(),
-                      static_cast<DWORD>(before_->second.size()));
-  }
-
- private:
-  HKEY root_;
-  std::wstring key_, name_;
-  std::optional<std::pair<DWORD, std::string>> before_;
+  ~RegistryValue() { RegDeleteKeyValueW(root, key.c_str(), name.c_str()); }
+  HKEY root;
+  std::wstring key, name;
 };
 
 class App {
