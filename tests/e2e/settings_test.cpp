@@ -14,10 +14,6 @@ using namespace e2e;
 
 const std::string kDefaults("1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0", 20);
 
-LRESULT checked(const App& app, int id) {
-  return SendMessageW(app.control(id), BM_GETCHECK, 0, 0);
-}
-
 // Starts the program over a settings file holding `bytes`, lets `act` work it and closes it:
 // the file's bytes afterwards.
 std::string afterRun(const std::string& bytes, const std::function<void(App&)>& act = nullptr) {
@@ -33,12 +29,9 @@ TEST(Settings, TheFirstStartWritesTheDefaultsAndAFileComesBackByteForByte) {
   App first(std::wstring(L" \u00c9t\u00e9 \u5de5\u5177"));  // any folder name works
   ASSERT_TRUE(first.start());
   EXPECT_EQ(readFile(first.settings()), kDefaults);
-  EXPECT_EQ(checked(first, kIdRamLevel1) + checked(first, kIdAutoOptimize1), 2 * BST_CHECKED);
-  EXPECT_EQ(text(first.control(kIdInterval)), L"20");
-  EXPECT_EQ(SendMessageW(first.control(kIdPercent), CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(SendMessageW(first.control(kIdPercent), CB_GETCURSEL, 0, 0), 2) << "\"30%\" shown";
   EXPECT_TRUE(first.close());
   EXPECT_EQ(readFile(first.settings()), kDefaults);
-  EXPECT_FALSE(std::filesystem::exists(first.folder() / L"Settings.qkv.tmp"));
 
   // Nine lines, line 2 with a character outside ASCII in the system's ANSI code page.
   const std::string nine = "2\r\n1\r\n7\xe9\r\n0\r\n1\r\n0\r\n1\r\nkept\r\n ninth ";
@@ -47,8 +40,6 @@ TEST(Settings, TheFirstStartWritesTheDefaultsAndAFileComesBackByteForByte) {
                        wchar_t interval[8] = {};
                        MultiByteToWideChar(CP_ACP, 0, "7\xe9", 2, interval, 8);
                        EXPECT_EQ(text(app.control(kIdInterval)), interval);
-                       EXPECT_EQ(checked(app, kIdRamLevel2) + checked(app, kIdNonActive1),
-                                 2 * BST_CHECKED);
                      }),
             nine);
 }
@@ -71,15 +62,7 @@ TEST(Settings, AFileInAnotherShapeOrHeldOpenAtStartUpIsNeverReplaced) {
   EXPECT_EQ(readFile(app.settings()), mine);
 }
 
-TEST(Settings, AReadOnlyFileIsReplacedAndAMegabyteLongIntervalIsKept) {
-  App readOnly;
-  writeFile(readOnly.settings(), kDefaults);
-  SetFileAttributesW(readOnly.settings().c_str(), FILE_ATTRIBUTE_READONLY);
-  ASSERT_TRUE(readOnly.start());
-  EXPECT_TRUE(readOnly.close());
-  EXPECT_EQ(readFile(readOnly.settings()), kDefaults);
-  EXPECT_FALSE(GetFileAttributesW(readOnly.settings().c_str()) & FILE_ATTRIBUTE_READONLY);
-
+TEST(Settings, AMegabyteLongIntervalShowsTheWindowAtOnceAndIsKept) {
   const std::string longLine = "1\r\n0\r\n" + std::string(1 << 20, '7') + "\r\n1\r\n2\r\n1\r\n0";
   EXPECT_EQ(
       afterRun(longLine, [](App& app) { EXPECT_EQ(text(app.control(kIdInterval)), L"77777"); }),

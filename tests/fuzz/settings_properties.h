@@ -1,4 +1,4 @@
-// What must hold for any settings file at all: shared by the property test and the fuzzer.
+// What must hold for any settings file at all, whatever bytes it holds.
 #pragma once
 
 #include <string>
