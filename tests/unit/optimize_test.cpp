@@ -38,7 +38,7 @@ class StatusTest : public ::testing::Test, protected LoadedWindow {
   }
 };
 
-TEST_F(StatusTest, EachRefreshRewritesTheFiguresAndTheLabelsUnlessARunIsOn) {
+TEST_F(StatusTest, RefreshesRewriteFiguresAndLabelsUnlessARunIsOnAndRunOnTheirTicks) {
   EXPECT_EQ(form.lblTotalRam.caption() + form.lblFreeRam.caption(), "512 MB100 MB");
   EXPECT_EQ(form.lngUsedRam, 412);
   // A handler running in the pump sees the new figures and the old labels.
@@ -56,9 +56,8 @@ TEST_F(StatusTest, EachRefreshRewritesTheFiguresAndTheLabelsUnlessARunIsOn) {
   modOptimize::blnOptimizing = false;
   form.TimerCode();
   EXPECT_EQ(form.lblTotalRam.caption() + form.lblFreeRam.caption(), "70000 MB0 MB");
-}
 
-TEST_F(StatusTest, EachJobRunsOnEveryLimitPlusOnethTick) {
+  // Each job runs on every (limit + 1)-th tick.
   EXPECT_EQ(ticksUntilRefresh(), 11);
   EXPECT_EQ(form.intWatchCount, 11) << "the watch counts on its own";
   for (const auto& [limit, tick] : {std::pair{10, 11}, {5, 6}, {60, 61}}) {

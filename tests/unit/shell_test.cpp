@@ -51,9 +51,10 @@ TEST_F(ShellTest, ExitStopsTheTimersSavesThenRemovesTheIconThenEnds) {
   // Logging off saves the choices, even during a run.
   form.SetSettingsLine(4, "0");
   modOptimize::blnOptimizing = true;
+  form.tmrTimer.setEnabled(true), form.tmrGlobalTimer.setEnabled(true);
   form.SessionEnding();
   EXPECT_EQ(os.settingsFile(), "2\r\n0\r\n20\r\n1\r\n0\r\n1\r\n0");
-  EXPECT_TRUE(os.boxes.empty());
+  EXPECT_TRUE(os.boxes.empty() && !form.tmrTimer.enabled() && !form.tmrGlobalTimer.enabled());
 }
 
 TEST_F(ShellTest, TheIconsReleaseMessagesRestoreAndOpenTheMenu) {
