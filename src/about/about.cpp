@@ -94,8 +94,8 @@ bool frmAbout::GetKeyValue(const OsHandle& KeyRoot, const std::string& KeyName,
 }
 
 std::vector<Placement> frmAbout::layout() {
-  const FontSpec title{"Tahoma", 12, true};
-  const FontSpec link{"Tahoma", 8, false, true};
+  const FontSpec title{"MS Sans Serif", 12, true};
+  const FontSpec link{"MS Sans Serif", 8, false, true};
   return {
       {kIdAboutIcon, {120, 240, 720, 720}, kIdNone, ProgramIcon{}},
       {kIdAboutTitle, {1050, 240, 4485, 360}, kIdNone, &lblTitle, title},

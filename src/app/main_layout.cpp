@@ -3,7 +3,7 @@
 namespace tarnwick {
 
 std::vector<Placement> frmMain::layout() {
-  const FontSpec bold{"Tahoma", 8, true};
+  const FontSpec bold{"MS Sans Serif", 8, true};
   return {
       {kIdAbout, {240, 600, 1575, 495}, kIdNone, HotSpot{&lblAbout}},
       {kIdCmdMinimize, {5650, 100, 255, 255}, kIdNone, HotSpot{&lblCmdMinimize}},

@@ -33,10 +33,8 @@ struct TwipsRect {
   int left, top, width, height;
 };
 
-// Tahoma, a TrueType face on every Windows: the raster "MS Sans Serif" of the design stops
-// growing past its largest bitmap and would leave text small at high densities.
 struct FontSpec {
-  const char* face = "Tahoma";
+  const char* face = "MS Sans Serif";
   int points = 8;
   bool bold = false;
   bool underline = false;

@@ -1,5 +1,6 @@
 #include "platform/win32/dialog_window.h"
 
+#include "platform/win32/skin.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -11,6 +12,15 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 POINT centreOf(const RECT& r) {
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// Hot-tracking colour is a theme's choice and some themes make it near the face colour, so links
+// keep a blue of their own that reads on the face, except under high contrast.
+COLORREF linkColour() {
+  if (highContrast()) return GetSysColor(COLOR_HOTLIGHT);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const int light = GetRValue(face) * 299 + GetGValue(face) * 587 + GetBValue(face) * 114;
+  return light < 128 * 1000 ? RGB(128, 184, 255) : RGB(0, 82, 164);
 }
 
 }  // namespace
@@ -66,9 +76,8 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wParam);
       SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc,
-                   GetSysColor(controls_.isLink(reinterpret_cast<HWND>(lParam)) ? COLOR_HOTLIGHT
-                                                                                : COLOR_BTNTEXT));
+      SetTextColor(dc, controls_.isLink(reinterpret_cast<HWND>(lParam)) ? linkColour()
+                                                                         : GetSysColor(COLOR_BTNTEXT));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR:

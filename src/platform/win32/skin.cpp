@@ -21,13 +21,6 @@ Palette systemPalette() {
           c(COLOR_BTNFACE),    c(COLOR_BTNTEXT),   c(COLOR_BTNTEXT)};
 }
 
-bool highContrast() {
-  HIGHCONTRASTW contrast{};
-  contrast.cbSize = sizeof contrast;
-  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-         (contrast.dwFlags & HCF_HIGHCONTRASTON);
-}
-
 // Twips of the design, the same units as the control layout.
 constexpr int kHeaderHeight = 1440;
 
@@ -80,7 +73,7 @@ class Painter {
   // Draws one line of text; returns the right edge of what was drawn.
   int text(const std::wstring& s, RECT r, COLORREF colour, int points, bool bold,
            UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE) const {
-    Selected f(dc_, fonts_.get({"Tahoma", points, bold}, dpi_));
+    Selected f(dc_, fonts_.get({"MS Sans Serif", points, bold}, dpi_));
     SetTextColor(dc_, colour);
     SetBkMode(dc_, TRANSPARENT);
     DrawTextW(dc_, s.c_str(), static_cast<int>(s.size()), &r, format | DT_NOPREFIX);
@@ -186,6 +179,13 @@ void drawBody(const Painter& p, const HotSpots& spots, const std::wstring& versi
 }
 
 }  // namespace
+
+bool highContrast() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 void Skin::render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placement>& layout,
                   const std::wstring& title, const std::wstring& version, HICON icon) {

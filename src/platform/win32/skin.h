@@ -16,6 +16,9 @@
 
 namespace tarnwick::win32 {
 
+// Whether the user has switched high contrast on: then the system's colours, not ours.
+bool highContrast();
+
 struct Palette {
   COLORREF headerLeft, headerRight, headerText, subtitle, pill, pillEdge;
   COLORREF body, text, accent, rule, muted, frame, button, buttonEdge, buttonText;
