@@ -102,11 +102,8 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       dialog_.Cancel();
       return 0;
     case WM_DPICHANGED: {
-      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-      dpi_ = HIWORD(wParam);
-      SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-      controls_.applyDpi(dpi_, fonts_);
+      // Sized from the design, not from the suggestion, which scales a size already scaled.
+      applyDpi(HIWORD(wParam), centreOf(*reinterpret_cast<const RECT*>(lParam)));
       return 0;
     }
     default:

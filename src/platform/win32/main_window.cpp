@@ -64,7 +64,7 @@ void MainWindow::applyDpi(UINT dpi) {
   smallIcon_ = std::move(small);
   core_.form.hIcon = reinterpret_cast<intptr_t>(smallIcon_.get());
   hand_ = loadCursor(instance, IDC_HOTSPOT, dpi);
-  platform_.tray().setDpi(dpi);
+  platform_.tray().followTaskbar();
   renderSkin();
 }
 
@@ -211,13 +211,23 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
       applyDpi(HIWORD(wParam));
+      onMove();  // the place in twips at the new density, moved or not
       return 0;
     }
     case WM_SETTINGCHANGE:
       if (wParam != SPI_SETHIGHCONTRAST) break;
       [[fallthrough]];
     case WM_SYSCOLORCHANGE:
-      renderSkin();  // a high-contrast or colour scheme switched on or off
+      // A high-contrast or colour scheme switched on or off; common controls learn it only
+      // from their parent.
+      EnumChildWindows(
+          hwnd_,
+          [](HWND child, LPARAM) {
+            SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+            return TRUE;
+          },
+          0);
+      renderSkin();
       break;
     case WM_CLOSE: {
       int16_t cancel = 0;

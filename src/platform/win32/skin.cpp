@@ -37,7 +37,7 @@ class Painter {
 
   int px(int twips) const { return twipsToPixels(twips, dpi_); }
   RECT rect(int left, int top, int width, int height) const {
-    return {px(left), px(top), px(left) + px(width), px(top) + px(height)};
+    return pixels({left, top, width, height}, dpi_);
   }
 
   void fill(const RECT& r, COLORREF colour) const {

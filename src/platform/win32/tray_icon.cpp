@@ -11,7 +11,7 @@ TrayIcon::~TrayIcon() {
 }
 
 bool TrayIcon::notify(uint32_t message, const NotifyIconData& data) {
-  if (!dpi_) setDpi(dpiOf(nullptr));
+  if (!dpi_) followTaskbar();
   nid_.cbSize = sizeof nid_;
   nid_.hWnd = reinterpret_cast<HWND>(data.hWnd);
   nid_.uID = data.uID;
@@ -24,6 +24,10 @@ bool TrayIcon::notify(uint32_t message, const NotifyIconData& data) {
   const bool done = Shell_NotifyIconW(message, &nid_);
   if (done) shown_ = message != NIM_DELETE;
   return done;
+}
+
+void TrayIcon::followTaskbar() {
+  setDpi(dpiOf(FindWindowW(L"Shell_TrayWnd", nullptr)));  // no taskbar yet: the system's
 }
 
 void TrayIcon::setDpi(UINT dpi) {

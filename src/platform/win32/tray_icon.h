@@ -21,9 +21,12 @@ class TrayIcon {
   // NIM_ADD, NIM_MODIFY or NIM_DELETE with the core's record. The picture is the program's
   // icon at the size the density asks for, whatever handle the record names.
   bool notify(uint32_t message, const NotifyIconData& data);
-  void setDpi(UINT dpi);
+  // The icon at the density of the taskbar's monitor, which need not be the window's.
+  void followTaskbar();
 
  private:
+  void setDpi(UINT dpi);
+
   HINSTANCE instance_;
   UINT dpi_ = 0;
   NOTIFYICONDATAW nid_{};
