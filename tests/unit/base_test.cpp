@@ -15,6 +15,8 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   check.Click = [&] { events += "C" + std::to_string(check.value()); };
   forms::OptionGroup group({"Low", "Moderate", "High"}, 2);
   group.Click = [&](int16_t i) { events += "O" + std::to_string(i); };
+  forms::Label label("a");
+  label.view = group.view = [&] { events += "v"; };  // the shell redraws only on a change
   forms::ComboBox combo({"10%", "20%", "30%"});
   combo.Click = [&] { events += "L" + std::to_string(combo.listIndex()); };
   forms::Form form;
@@ -27,7 +29,7 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   box.setText("0"), box.setText("1"), box.setText("1"), box.setText("123456789");
   box.setText("12345\xc3\xa9"), box.setText("\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");
   check.setValue(0), check.setValue(1), check.setValue(2), check.setValue(2);
-  group.select(2), group.select(0), group.select(0);
+  group.select(2), group.select(0), group.select(0), label.setCaption("a"), label.setCaption("b");
   combo.setListIndex(-1), combo.setListIndex(2), combo.setListIndex(-1);
   form.setWindowState(forms::WindowState::Minimized);
   form.setWindowState(forms::WindowState::Minimized);
@@ -35,7 +37,7 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   timer.fire(), timer.setEnabled(false), timer.fire();  // a tick on its way when disabled
   EXPECT_EQ(events,
             "T1T12345T\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
-            "C1C2O0L2L-1RVVK");
+            "C1C2vO0vL2L-1RVVK");
 
   forms::ProgressBar bar;
   bar.setMax(3), bar.setValue(3);

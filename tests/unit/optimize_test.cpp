@@ -216,6 +216,8 @@ TEST_F(OptimizeTest, TheTriggerFiresStrictlyBelowTheChosenShareWhenArmedAndWaits
   EXPECT_TRUE(fires(1024, 307));
   EXPECT_FALSE(fires(1024, 308));
 
+  form.cbbPercent.setListIndex(-1);
+  EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f) << "no choice keeps the share in force";
   form.cbbPercent.setListIndex(0);
   EXPECT_EQ(form.lstSettings.item(4), "0");
   EXPECT_FALSE(fires(1000, 100)) << "10 % now";
