@@ -21,6 +21,7 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   combo.Click = [&] { events += "L" + std::to_string(combo.listIndex()); };
   forms::Form form;
   form.Resize = [&] { events += "R"; };
+  form.view = [&] { events += "F"; };
   forms::ListBox list;
   list.view = [&](forms::ListBox::Op, int) { events += "V"; };
   forms::Timer timer(200, true);
@@ -33,11 +34,12 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   combo.setListIndex(-1), combo.setListIndex(2), combo.setListIndex(-1);
   form.setWindowState(forms::WindowState::Minimized);
   form.setWindowState(forms::WindowState::Minimized);
-  list.addItem("a"), list.setItem(0, "b");
+  form.setVisible(true), form.setVisible(false), form.move(1, 2);
+  list.addItem("a"), list.setItem(0, "b"), list.setTabStops({0, 270});
   timer.fire(), timer.setEnabled(false), timer.fire();  // a tick on its way when disabled
   EXPECT_EQ(events,
             "T1T12345T\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
-            "C1C2vO0vL2L-1RVVK");
+            "C1C2vO0vL2L-1FRFFFVVVK");
 
   forms::ProgressBar bar;
   bar.setMax(3), bar.setValue(3);
@@ -56,6 +58,7 @@ TEST(Numbers, AreRoundedHalfToEvenAndOverflowIsAnError) {
   for (const auto& [value, rounded] : halves) EXPECT_EQ(roundHalfEven(value), rounded) << value;
   EXPECT_EQ(roundToInt32(-2147483648.4), INT32_MIN);
   EXPECT_EQ(addInt16(32766, 1), 32767);
+  EXPECT_EQ(toInt16(-32768), -32768);
   for (const auto& overflow : std::initializer_list<std::function<void()>>{
            [] { roundToInt32(2147483648.0); }, [] { addInt16(32767, 1); }, [] { toInt16(-32769); },
            [] { toInt32(1LL << 31); }})

@@ -187,6 +187,7 @@ TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKe
   EXPECT_EQ(form.lstSettings.items(), (Lines{"1,9", "0", "2,5", "1", "0,5", "1", "0"}));
   EXPECT_EQ(form.intRamLevel, 15);
   frmMain& shorter = start("2\r\n1");
+  EXPECT_EQ(shorter.sngFreeLimit, 0.0f) << "no share chosen: none in force";
   shorter.SetSettingsLine(5, "0");
   EXPECT_EQ(shorter.lstSettings.items(), (Lines{"2", "1", "20", "1", "2", "0"}))
       << "a write beyond a short store fills it with the defaults first";

@@ -281,9 +281,13 @@ TEST_F(PriorityTest, TheWatchAndTheOptionsLowerAllThenRaiseTheForegroundThenList
   os.foreground = 0x7000;
   EXPECT_EQ(classesAfter([&] { form.WatchForegroundWindow(); }),
             (std::vector<uint32_t>{kBelow, kBelow, kBelow, kAbove}));
+  os.processes.push_back({40, "C:\\admin.exe", kHigh, true, false});  // elevated: refuses the set
+  os.windows[0x8000] = {40, "Admin"};
+  os.foreground = 0x8000;
+  EXPECT_EQ(classesAfter([&] { form.WatchForegroundWindow(); }).back(), kHigh);
   os.foreground = 0;  // no foreground window at all: all down, none up
   EXPECT_EQ(classesAfter([&] { form.optActive.select(1); }),
-            (std::vector<uint32_t>{kBelow, kBelow, kBelow, kBelow}));
+            (std::vector<uint32_t>{kBelow, kBelow, kBelow, kBelow, kHigh}));
   EXPECT_EQ(form.lstSettings.item(5), "1");
 }
 
