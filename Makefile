@@ -1,11 +1,11 @@
 # make run   build Tarnwick.exe and start it (under Wine on Linux)
-# make test  unit tests natively, end-to-end tests of the real exe under Wine
+# make test  unit tests natively under sanitizers, a short fuzz run, end-to-end tests under Wine
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
 # make lint  clang-tidy and cppcheck, clean or failing
 # make dist  tarnwick-1.0.0-win64.zip: the exe, README and LICENSE
 # make fuzz  the settings fuzzer for FUZZ_SECONDS (600)
-.PHONY: all deps native asan fuzz fuzz-build fuzz-short exe unit e2e test run bench lint dist clean
+.PHONY: all deps native fuzz fuzz-build fuzz-short exe unit e2e test run bench lint dist clean
 
 ifeq ($(OS),Windows_NT)
 WIN_PRESET := windows
@@ -28,39 +28,33 @@ exe: deps
 	cmake --preset $(WIN_PRESET) >/dev/null
 	cmake --build --preset $(WIN_PRESET)
 
-unit: native asan
-	ctest --test-dir build/native --output-on-failure -j2
-	ctest --test-dir build/asan --output-on-failure -j2
+# The settings fuzzer, where clang's libFuzzer is installed: a short run in make test, a
+# longer one in make fuzz. Its build also holds the unit tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, so the core is compiled once for both; without libFuzzer the
+# unit tests get a sanitized build of their own. Asked when a recipe runs, after deps.
+FUZZ_OK = printf 'extern "C" int LLVMFuzzerTestOneInput(const char*,long){return 0;}' | \
+	clang++ -x c++ -fsanitize=fuzzer - -o /dev/null 2>/dev/null
+
+unit: deps
+	p=asan; if $(FUZZ_OK); then p=fuzz; fi; \
+	cmake --preset $$p >/dev/null && cmake --build --preset $$p && \
+	ctest --test-dir build/$$p --output-on-failure -j2
 	$(MAKE) --no-print-directory fuzz-short
 
-# The settings fuzzer, where clang's libFuzzer is installed: a short run in make test, a
-# longer one in make fuzz.
-FUZZ_OK := $(shell printf 'extern "C" int LLVMFuzzerTestOneInput(const char*,long){return 0;}' | \
-	clang++ -x c++ -fsanitize=fuzzer - -o /dev/null 2>/dev/null && echo yes)
 fuzz-build: deps
-ifeq ($(FUZZ_OK),yes)
-	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz --target settings_fuzz
-else
-	@echo "clang's libFuzzer is not installed: the fuzzer is skipped"
-endif
+	@if $(FUZZ_OK); then cmake --preset fuzz >/dev/null && \
+	  cmake --build --preset fuzz --target settings_fuzz; \
+	else echo "clang's libFuzzer is not installed: the fuzzer is skipped"; fi
 
 fuzz-short: fuzz-build
-ifeq ($(FUZZ_OK),yes)
-	mkdir -p build/fuzz/corpus
-	build/fuzz/settings_fuzz -max_total_time=20 -max_len=4096 build/fuzz/corpus 2>build/fuzz/short.log || \
-		(tail -30 build/fuzz/short.log; exit 1)
-	@grep -E '^Done|#[0-9]+.*DONE' build/fuzz/short.log | tail -1
-endif
+	@if $(FUZZ_OK); then mkdir -p build/fuzz/corpus && \
+	  { build/fuzz/settings_fuzz -max_total_time=20 -max_len=4096 build/fuzz/corpus \
+	      2>build/fuzz/short.log || { tail -30 build/fuzz/short.log; exit 1; }; } && \
+	  grep -E '^Done|#[0-9]+.*DONE' build/fuzz/short.log | tail -1; fi
 
 fuzz: fuzz-build
 	mkdir -p build/fuzz/corpus
 	build/fuzz/settings_fuzz -max_total_time=$${FUZZ_SECONDS:-600} -max_len=65536 build/fuzz/corpus
-
-# The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-asan: deps
-	cmake --preset asan >/dev/null
-	cmake --build --preset asan --target unit_tests
 
 e2e: exe
 	scripts/run-e2e
