@@ -82,6 +82,10 @@ class frmMain {
 
   // The optimiser's blocks, one slot more than blocks; empty outside a run.
   std::vector<modOptimize::RamBlock> varRamBlocks;
+  // The run in progress: how many blocks, the next to claim, and whether memory still had room
+  // for the last.
+  int16_t intRunBlocks = 0, intNextBlock = 0;
+  bool blnRoomLeft = true;
   // Percent of used memory an optimisation claims on top of the free memory.
   int16_t intRamLevel = 0;
   // Free share of total memory below which an optimisation starts by itself.
@@ -169,6 +173,9 @@ class frmMain {
   void RefreshStatus();
   void StepInterval(int step);
   void OptimizeRam(const int16_t& count);
+  void NextOptimizeStep();
+  void OptimizeStep();
+  void EndOptimizing();
   void TestFreeMemory();
 
   Platform& platform_;

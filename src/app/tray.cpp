@@ -84,12 +84,12 @@ void frmMain::RestoreWindow() {
                          [&] { form.move(dblSavedLeft, dblSavedTop); },
                          [&] { platform_.doEvents(); });
       },
-      [&] { platform_.activateWindow(form.hWnd); },
       // Above all others for a moment, then back among them.
       [&] { platform_.setWindowPos(form.hWnd, win::kHwndTopmost, 0, 0, 0, 0, kSwpNoSizeNoMove); },
-      [&] {
-        platform_.setWindowPos(form.hWnd, win::kHwndNoTopmost, 0, 0, 0, 0, kSwpNoSizeNoMove);
-      });
+      [&] { platform_.setWindowPos(form.hWnd, win::kHwndNoTopmost, 0, 0, 0, 0, kSwpNoSizeNoMove); },
+      // Last, since raising activates the window itself: while a modal box of its own is open,
+      // the keyboard must go to that box.
+      [&] { platform_.activateWindow(form.hWnd); });
 }
 
 void frmMain::mnuPopupOpen_Click() {

@@ -41,9 +41,10 @@ void frmMain::txtTime_Change() {
   bool switchedOff = false;
   skipOnErrorSteps(
       [&] {
-        // An interval of exactly "0" is the off switch.
+        // An interval of exactly "0" is the off switch, once the user has finished typing it:
+        // "20" becomes "0" on the way to "30".
         if (lstSettings.listCount() <= 2 || lstSettings.item(2) != "0") return;
-        if (chkAutoOptimize[0].value() != 1) return;
+        if (chkAutoOptimize[0].value() != 1 || txtInterval.focused()) return;
         switchedOff = true;
         skipOnErrorSteps([&] { SetSettingsLine(1, "0"); }, [&] { chkAutoOptimize[0].setValue(0); },
                          [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },

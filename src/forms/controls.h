@@ -43,6 +43,9 @@ class TextBox {
   const std::string& text() const { return text_; }
   void setText(std::string text);
   int maxLength() const { return maxLength_; }  // 0: no limit
+  // Whether it has the keyboard focus, as the shell reports it: the user may be typing.
+  bool focused() const { return focused_; }
+  void setFocused(bool focused) { focused_ = focused; }
 
   std::function<void()> Change;
   std::function<void()> view;
@@ -50,6 +53,7 @@ class TextBox {
  private:
   std::string text_;
   int maxLength_;
+  bool focused_ = false;
 };
 
 // Value 0 unchecked, 1 checked, 2 greyed; Click when the value changes.

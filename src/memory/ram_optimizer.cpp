@@ -35,35 +35,58 @@ void frmMain::OptimizeRam(const int16_t& count) {
   using modOptimize::blnOptimizing;
   if (blnOptimizing || count == 0) return;
 
-  const auto windowNormal = [this] { return form.windowState() == forms::WindowState::Normal; };
   skipOnErrorSteps([&] { blnOptimizing = true; },
+                   [&] {
+                     intRunBlocks = count;
+                     intNextBlock = 0;
+                     blnRoomLeft = true;
+                   },
                    [&] {
                      if (count < 0) throw RuntimeError("Subscript out of range");
                      varRamBlocks.assign(static_cast<size_t>(count) + 1, modOptimize::RamBlock());
                    },
                    [&] {
-                     if (windowNormal()) intRefreshTicks = 5;
+                     if (form.windowState() == forms::WindowState::Normal) intRefreshTicks = 5;
                    },
-                   [&] { platform_.doEvents(); }, [&] { prgProgress.setMax(count); },
-                   [&] {
-                     bool room = true;
-                     for (int16_t i = 0; i < count; ++i) {
-                       // A block that cannot be made leaves its slot empty; the run goes on.
-                       // Once memory is short, the remaining slots stay empty too.
-                       skipOnErrorSteps(
-                           [&] {
-                             if (room) room = roomForBlock(platform_);
-                             if (room)
-                               varRamBlocks.at(static_cast<size_t>(i)) = modOptimize::NewRamBlock();
-                           },
-                           [&] { prgProgress.setValue(prgProgress.value() + 1.0f); },
-                           [&] { platform_.doEvents(); });
-                     }
-                   },
-                   [&] { intRefreshTicks = windowNormal() ? 10 : 60; },
-                   [&] { std::vector<modOptimize::RamBlock>().swap(varRamBlocks); },
-                   [&] { prgProgress.setValue(0); }, [&] { lastRunEnded = platform_.tickCount(); },
-                   [&] { blnOptimizing = false; });
+                   [&] { prgProgress.setMax(count); });
+  NextOptimizeStep();
+}
+
+// One block per step, each from the message loop: whichever loop pumps (a dialog's, a menu's,
+// a window move's) runs the next, so the run goes on and ends under any of them, and nothing
+// it does waits for the user.
+void frmMain::NextOptimizeStep() {
+  bool posted = false;
+  skipOnError([&] {
+    platform_.post([this] { OptimizeStep(); });
+    posted = true;
+  });
+  if (!posted) EndOptimizing();
+}
+
+void frmMain::OptimizeStep() {
+  if (intNextBlock >= intRunBlocks) {
+    EndOptimizing();
+    return;
+  }
+  const auto i = static_cast<size_t>(intNextBlock++);
+  // A block that cannot be made leaves its slot empty; the run goes on. Once memory is short,
+  // the remaining slots stay empty too.
+  skipOnErrorSteps(
+      [&] {
+        if (blnRoomLeft) blnRoomLeft = roomForBlock(platform_);
+        if (blnRoomLeft) varRamBlocks.at(i) = modOptimize::NewRamBlock();
+      },
+      [&] { prgProgress.setValue(prgProgress.value() + 1.0f); });
+  NextOptimizeStep();
+}
+
+void frmMain::EndOptimizing() {
+  skipOnErrorSteps(
+      [&] { intRefreshTicks = form.windowState() == forms::WindowState::Normal ? 10 : 60; },
+      [&] { std::vector<modOptimize::RamBlock>().swap(varRamBlocks); },
+      [&] { prgProgress.setValue(0); }, [&] { lastRunEnded = platform_.tickCount(); },
+      [&] { modOptimize::blnOptimizing = false; });
 }
 
 }  // namespace tarnwick

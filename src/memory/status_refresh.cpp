@@ -39,7 +39,10 @@ void frmMain::TimerCode() {
                      lblTotalRam.setCaption(text[0] + " MB");
                      lblFreeRam.setCaption(text[1] + " MB");
                    },
-                   [&] { TestFreeMemory(); });
+                   // Never inside start-up: the window shows first.
+                   [&] {
+                     if (!blnLoading) TestFreeMemory();
+                   });
 }
 
 void frmMain::RefreshStatus() {

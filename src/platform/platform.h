@@ -72,6 +72,10 @@ class PumpApi {
  public:
   // Lets every pending window message be handled, then returns.
   virtual void doEvents() = 0;
+  // Runs `handler` later from whichever message loop is pumping then (the program's, a
+  // dialog's, a menu's, a window move's), after the input, painting and timer ticks already
+  // waiting.
+  virtual void post(std::function<void()> handler) = 0;
 
  protected:
   ~PumpApi() = default;

@@ -74,10 +74,47 @@ inline std::wstring text(HWND window) {
 inline std::wstring boxText(HWND box) {
   return text(GetDlgItem(box, 0xFFFF));
 }
-// A left click near the control's top left corner.
-inline void click(HWND control) {
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+// Real input, through the system's queue as a user's: a message posted to a control would skip
+// the control's own handling of it, where re-entrancy faults live.
+inline void send(std::vector<INPUT> inputs) {
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+inline INPUT mouse(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  return in;
+}
+inline INPUT key(WORD vk, bool up = false) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+// Presses and releases each key in turn; `held` stays down meanwhile (VK_MENU for Alt+...).
+inline void keys(std::initializer_list<WORD> vks, WORD held = 0) {
+  std::vector<INPUT> in;
+  if (held) in.push_back(key(held));
+  for (WORD vk : vks) in.insert(in.end(), {key(vk), key(vk, true)});
+  if (held) in.push_back(key(held, true));
+  send(in);
+  std::this_thread::sleep_for(100ms);
+}
+// Moves the mouse to `at` pixels inside the control (its top left corner by default).
+inline void pointAt(HWND control, POINT at = {4, 4}) {
+  MapWindowPoints(control, nullptr, &at, 1);
+  INPUT move = mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
+  move.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  move.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  send({move});
+  std::this_thread::sleep_for(50ms);
+}
+// A left click there: button down and up in one go, as a touchpad's tap gives them.
+inline void click(HWND control, POINT at = {4, 4}) {
+  pointAt(control, at);
+  send({mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP)});
+  std::this_thread::sleep_for(100ms);
 }
 
 // The memory the small machine reports, for one scope; back to 2048 MB / 1024 MB afterwards.

@@ -77,12 +77,45 @@ TEST(Settings, NumbersAreReadAndSteppedAsTheUsersLocaleWritesThem) {
                  const HWND upDown = app.control(kIdUpDown);
                  RECT r;
                  GetClientRect(upDown, &r);
-                 PostMessageW(upDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, 2));
-                 PostMessageW(upDown, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, 2));
+                 click(upDown, {r.right / 2, 2});
                  EXPECT_TRUE(waitFor([&] { return text(app.control(kIdInterval)) == L"3,5"; }));
                  EXPECT_EQ(SendMessageW(app.control(kIdInterval), EM_GETLIMITTEXT, 0, 0), 5);
                }),
       "1\r\n0\r\n3,5\r\n1\r\n2\r\n1\r\n0");
+}
+
+// Real input, one action each: a tap on an arrow is one step; "0" on the way from "20" to
+// "30" switches nothing off; what the drop-down shows when it closes is what is saved.
+TEST(Settings, EachInputIsOneActionAndWhatTheWindowShowsIsWhatIsSaved) {
+  LRESULT shown = -1;
+  const std::string after = afterRun("1\r\n1\r\n20\r\n1\r\n2\r\n1\r\n0", [&](App& app) {
+    const HWND interval = app.control(kIdInterval), upDown = app.control(kIdUpDown);
+    RECT r;
+    GetClientRect(upDown, &r);
+    for (const auto& [y, value] : {std::pair{2L, L"21"}, {r.bottom - 2, L"20"}}) {
+      click(upDown, {r.right / 2, y});
+      std::this_thread::sleep_for(3s);
+      EXPECT_EQ(text(interval), value) << "one tap, one step, and it stays";
+    }
+    click(interval);
+    keys({VK_HOME, VK_DELETE});
+    EXPECT_EQ(text(interval), L"0");
+    std::this_thread::sleep_for(1500ms);  // the clock ticks meanwhile
+    keys({'3', VK_TAB});
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(text(interval), L"30");
+    EXPECT_EQ(SendMessageW(app.control(kIdAutoOptimize0), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    const HWND percent = app.control(kIdPercent);
+    click(percent);
+    const HWND list = findWindowOf(app.pid(), L"ComboLBox");
+    GetClientRect(list, &r);
+    const auto item = static_cast<LONG>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    pointAt(list, {r.right / 2, item / 2});  // over "10%"
+    keys({VK_ESCAPE});
+    shown = SendMessageW(percent, CB_GETCURSEL, 0, 0);
+  });
+  EXPECT_EQ(after, "1\r\n1\r\n30\r\n1\r\n" + std::to_string(shown) + "\r\n1\r\n0");
 }
 
 }  // namespace

@@ -35,13 +35,23 @@ class FakePlatform final : public Platform {
   void sleep(unsigned milliseconds) override { ticks += milliseconds; }
 
   // The pump: each call runs the events queued before it, in order (those they queue wait for
-  // the next pump, as new messages would), then onPump.
+  // the next pump, as new messages would), then onPump. The message loop runs them one by one,
+  // `between` after each, until none is left.
   int pumps = 0;
   std::deque<std::function<void()>> pending;
   std::function<void()> onPump;
   void doEvents() override {
     for (auto& event : (++pumps, std::exchange(pending, {}))) event();
     if (onPump) onPump();
+  }
+  void post(std::function<void()> handler) override { pending.push_back(std::move(handler)); }
+  void runLoop(const std::function<void()>& between = nullptr) {
+    while (!pending.empty()) {
+      auto event = std::move(pending.front());
+      pending.pop_front();
+      event();
+      if (between) between();
+    }
   }
 
   // Files, with Windows' refusals: a read-only file cannot be overwritten, replaced or

@@ -21,10 +21,16 @@ TEST(StartUp, EachSubsystemComesUpAfterWhatItNeedsAndASecondInstanceTouchesNothi
     EXPECT_EQ(form.lblProcesses.caption(), "Number of active processes : 0") << "listed first";
     os.onMemoryStatus = nullptr;
   };
+  os.memory.availPhys = 400 * testing::MB;  // below the default 30 %
   form.Form_Load();
   EXPECT_EQ(form.lblTotalRam.caption(), "2048 MB");
   EXPECT_TRUE(os.trayIcon.has_value());
   EXPECT_FALSE(form.blnLoading || os.ended || os.otherInstanceAsked);
+  EXPECT_FALSE(modOptimize::blnOptimizing || !os.pending.empty()) << "the window shows first";
+  os.onPump = nullptr;
+  for (int tick = 0; tick < 11; ++tick) form.tmrGlobalTimer.fire();
+  EXPECT_TRUE(modOptimize::blnOptimizing) << "the first refresh after start-up tests";
+  modOptimize::blnOptimizing = false;
 
   for (uint32_t error : {win::kErrorAlreadyExists, win::kErrorAccessDenied}) {
     FakePlatform second;
@@ -76,6 +82,7 @@ TEST_F(ShellTest, TheIconsReleaseMessagesRestoreAndOpenTheMenu) {
   form.nidTray_Callback(0x205);
   EXPECT_EQ(os.menuShown, (std::vector<std::string>{"Show Tarnwick", "Optimize Now", "-", "Exit"}));
   EXPECT_EQ(form.prgProgress.max(), 2);
+  os.runLoop();
   os.menuChoice = 3;  // "Exit"
   form.nidTray_Callback(0x205);
   EXPECT_TRUE(os.ended);

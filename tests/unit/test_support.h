@@ -33,19 +33,21 @@ struct LoadedWindow {
     os.time = {s / 3600 % 24, s / 60 % 60, s % 60};
     os.ticks += 1000;
     form.tmrTimer.fire();
+    os.runLoop();
   }
-  // Runs the command with these figures and level; the non-empty slots at the run's last pump.
+  // Runs the command with these figures and level, and the message loop until the run is
+  // over; the most blocks held at once.
   int optimize(int32_t usedMb, int32_t freeMb, int16_t level) {
     form.lngUsedRam = usedMb;
     form.lngFreeRam = freeMb;
     form.intRamLevel = level;
-    int held = 0;
-    os.onPump = [&] {
-      held = 0;
-      for (const auto& block : form.varRamBlocks) held += !block.empty();
-    };
     form.cmdOptimizeNow_Click();
-    os.onPump = nullptr;
+    int held = 0;
+    os.runLoop([&] {
+      int now = 0;
+      for (const auto& block : form.varRamBlocks) now += !block.empty();
+      held = std::max(held, now);
+    });
     return held;
   }
 

@@ -77,6 +77,7 @@ void setText(HWND window, const std::string& text) {
 
 void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> placements) {
   registerWindowClass(instance, kPanelClass, panelProc);
+  window_ = parent;
   instance_ = instance;
   children_.reserve(placements.size());
   for (Placement& placement : placements) {
@@ -212,6 +213,8 @@ void ControlSet::bind() {
               bar->view = [h, bar] {
                 SendMessageW(h, PBM_SETRANGE32, 0, static_cast<LPARAM>(bar->max()));
                 SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(bar->value()), 0);
+                // Drawn now, so that a run's steps do not leave painting waiting between them.
+                UpdateWindow(h);
               };
             },
             [h](forms::ListBox* list) {
@@ -290,11 +293,13 @@ bool ControlSet::isLink(HWND hwnd) {
 
 LRESULT ControlSet::notify(const NMHDR& header) {
   const Child* child = byHwnd(header.hwndFrom);
-  auto* const* upDown = child ? std::get_if<forms::UpDown*>(&child->placement.model) : nullptr;
-  if (!upDown || header.code != UDN_DELTAPOS) return 0;
-  const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
-  const auto& click = change.iDelta > 0 ? (*upDown)->UpClick : (*upDown)->DownClick;
-  if (click) skipOnError(click);
+  if (!child || !std::holds_alternative<forms::UpDown*>(child->placement.model) ||
+      header.code != UDN_DELTAPOS)
+    return 0;
+  // Sent from inside the arrow's button-down: a handler that pumped here would take the
+  // button-up away from the control, which then repeats without end.
+  PostMessageW(window_, kControlNotice, child->placement.id,
+               reinterpret_cast<const NMUPDOWN&>(header).iDelta > 0);
   return TRUE;  // the control keeps its own position where it is
 }
 
@@ -310,6 +315,10 @@ void ControlSet::draw(const DRAWITEMSTRUCT& item) const {
 }
 
 void ControlSet::command(int id, int code) {
+  PostMessageW(window_, kControlNotice, static_cast<WPARAM>(id), code);
+}
+
+void ControlSet::apply(int id, int code) {
   Child* child = byId(id);
   if (!child) return;
   const HWND h = child->hwnd;
@@ -331,10 +340,18 @@ void ControlSet::command(int id, int code) {
                  },
                  [&](forms::TextBox* box) {
                    if (code == EN_CHANGE) box->setText(narrow(windowText(h)));
+                   if (code == EN_SETFOCUS || code == EN_KILLFOCUS)
+                     box->setFocused(code == EN_SETFOCUS);
                  },
                  [&](forms::ComboBox* combo) {
-                   if (code == CBN_SELCHANGE)
+                   // However the list closes, what the box shows is what is used: some systems
+                   // close it on Esc or Enter without a selection notice.
+                   if (code == CBN_SELCHANGE || code == CBN_CLOSEUP)
                      combo->setListIndex(static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)));
+                 },
+                 [&](forms::UpDown* upDown) {
+                   const auto& click = code ? upDown->UpClick : upDown->DownClick;
+                   if (click) click();
                  },
                  [](const auto&) {},
              },

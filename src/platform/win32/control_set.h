@@ -13,6 +13,10 @@
 
 namespace tarnwick::win32 {
 
+// A child control's notification, posted back to its window: wParam the control's id, lParam
+// the notification code (for the up-down control, 1 up and 0 down).
+inline constexpr UINT kControlNotice = WM_APP + 4;
+
 class ControlSet {
  public:
   struct Child {
@@ -32,15 +36,19 @@ class ControlSet {
   // Hot spots and links show the hand; links are drawn in the link colour.
   bool wantsHand(HWND hwnd);
   bool isLink(HWND hwnd);
-  // Feeds a control's notification to its model.
+  // A control's notification, from inside the control's own handling of the input: posted
+  // to the window (kControlNotice), so that no handler runs before the control has finished.
   void command(int id, int code);
   LRESULT notify(const NMHDR& header);
+  // Feeds a posted notification to its model.
+  void apply(int id, int code);
   // Draws an owner-drawn control: a rule itself, a hot spot through `drawHotSpot`.
   void draw(const DRAWITEMSTRUCT& item) const;
   std::function<void(const DRAWITEMSTRUCT&)> drawHotSpot;
 
  private:
   std::vector<Child> children_;
+  HWND window_ = nullptr;
   HINSTANCE instance_ = nullptr;
   Icon programIcon_;
 };

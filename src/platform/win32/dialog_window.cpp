@@ -30,7 +30,6 @@ DialogWindow::~DialogWindow() {
 }
 
 void DialogWindow::applyDpi(UINT dpi, POINT centre) {
-  dpi_ = dpi;
   const TwipsRect client = dialog_.clientTwips();
   RECT frame{0, 0, twipsToPixels(client.width, dpi), twipsToPixels(client.height, dpi)};
   // The caption's height at this density, where the system can tell it.
@@ -63,7 +62,8 @@ void DialogWindow::runModal(HWND owner) {
 
   EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
-  SetFocus(GetDlgItem(hwnd_, IDOK));
+  focus_ = GetDlgItem(hwnd_, IDOK);
+  SetFocus(focus_);
   runMessageLoop(hwnd_, [this] { return dialog_.form.unloaded(); });
   // The owner first, so that activation returns to it and not to another application.
   EnableWindow(owner, TRUE);
@@ -76,8 +76,9 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wParam);
       SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, controls_.isLink(reinterpret_cast<HWND>(lParam)) ? linkColour()
-                                                                         : GetSysColor(COLOR_BTNTEXT));
+      SetTextColor(dc, controls_.isLink(reinterpret_cast<HWND>(lParam))
+                           ? linkColour()
+                           : GetSysColor(COLOR_BTNTEXT));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR:
@@ -89,8 +90,14 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       controls_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_ACTIVATE:
+      if (restoreFocus(hwnd_, wParam, focus_)) return 0;
+      break;
     case WM_NOTIFY:
       return controls_.notify(*reinterpret_cast<const NMHDR*>(lParam));
+    case kControlNotice:
+      controls_.apply(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
     case WM_COMMAND:
       // Esc and the close box cancel; Enter presses the default button.
       if (LOWORD(wParam) == IDCANCEL)

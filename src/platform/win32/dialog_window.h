@@ -33,7 +33,7 @@ class DialogWindow : public WindowBase<DialogWindow> {
   Dialog& dialog_;
   ControlSet controls_;
   FontCache fonts_;
-  UINT dpi_ = 96;
+  HWND focus_ = nullptr;  // the control that had the focus when the dialog was last active
 };
 
 }  // namespace tarnwick::win32

@@ -154,11 +154,20 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case win::kTrayCallbackMessage:
       core_.nidTray_Callback(LOWORD(lParam));
       return 0;
+    case kRunPosted:
+      platform_.runPosted();
+      return 0;
+    case kControlNotice:
+      controls_.apply(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
     case kAsideBoxClosed: {
       const std::unique_ptr<AsideBox> box(reinterpret_cast<AsideBox*>(lParam));
       if (box->closed) box->closed();
       return 0;
     }
+    case WM_ACTIVATE:
+      if (restoreFocus(hwnd_, wParam, focus_)) return 0;
+      break;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
@@ -198,6 +207,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
       return controls_.notify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
+      if (wParam == kPostedTimer) platform_.runPosted();
       if (wParam >= 1 && wParam <= timers_.size()) timers_[wParam - 1]->fire();
       return 0;
     case WM_SIZE:

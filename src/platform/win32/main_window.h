@@ -45,6 +45,7 @@ class MainWindow : public WindowBase<MainWindow> {
   frmMain& core_;
   UINT dpi_ = 96;
   UINT taskbarCreated_ = 0, showWindow_ = 0;
+  HWND focus_ = nullptr;  // the control that had the focus when the window was last active
   std::vector<Placement> layout_;
   ControlSet controls_;
   FontCache fonts_;

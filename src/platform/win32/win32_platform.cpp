@@ -98,6 +98,32 @@ void Win32Platform::doEvents() {
   }
 }
 
+void Win32Platform::post(std::function<void()> handler) {
+  posted_.push_back(std::move(handler));
+  wake();
+}
+
+// A posted message comes before input, painting and timers, so a chain of them would starve
+// the user's clicks, the repaint and the status refresh: while any of those waits, the wake-up
+// is a timer, which comes after them all. (QS_INPUT would name flags that Windows 7 refuses.)
+void Win32Platform::wake() {
+  if (woken_ || posted_.empty()) return;
+  woken_ = true;
+  constexpr UINT kWaiting = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_PAINT | QS_TIMER;
+  if (HIWORD(GetQueueStatus(kWaiting)) == 0 && PostMessageW(main_, kRunPosted, 0, 0)) return;
+  SetTimer(main_, kPostedTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void Win32Platform::runPosted() {
+  KillTimer(main_, kPostedTimer);
+  woken_ = false;
+  if (posted_.empty()) return;
+  const std::function<void()> handler = std::move(posted_.front());
+  posted_.pop_front();
+  skipOnError(handler);
+  wake();
+}
+
 MemoryStatus Win32Platform::globalMemoryStatus() {
   // The 64-bit status, so machines above 4 GB report their real figures.
   MEMORYSTATUSEX status{};

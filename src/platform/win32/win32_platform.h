@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -28,6 +29,9 @@ F findCall(const wchar_t* module, const char* name) {
 
 // What the main window is sent when a box shown aside has been closed (lParam: the box).
 inline constexpr UINT kAsideBoxClosed = WM_APP + 2;
+// Wakes the main window to run the oldest posted handler, by message or by this timer.
+inline constexpr UINT kRunPosted = WM_APP + 3;
+inline constexpr UINT_PTR kPostedTimer = 0x100;
 // What a second start sends the running instance: show your window.
 inline constexpr wchar_t kShowWindowMessage[] = L"Tarnwick Demo: show the window";
 inline constexpr wchar_t kMainClass[] = L"TarnwickMain";
@@ -53,6 +57,9 @@ class Win32Platform final : public Platform {
   uint64_t tickCount() override { return GetTickCount64(); }
   void sleep(unsigned milliseconds) override { Sleep(milliseconds); }
   void doEvents() override;
+  void post(std::function<void()> handler) override;
+  // Runs the oldest posted handler; the main window calls it when woken for it.
+  void runPosted();
 
   std::string exeFolder() override;
   bool findOrdinaryFile(const std::string& path) override;
@@ -120,7 +127,11 @@ class Win32Platform final : public Platform {
 
  private:
   HINSTANCE instance_;
+  void wake();
+
   HWND main_ = nullptr;
+  std::deque<std::function<void()>> posted_;
+  bool woken_ = false;  // a wake-up for the oldest is on its way
   TrayIcon tray_;
   Handle instanceObject_;
 };

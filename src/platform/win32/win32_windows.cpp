@@ -29,9 +29,45 @@ bool Win32Platform::setWindowPos(OsHandle target, OsHandle insertAfter, int x, i
   return SetWindowPos(as<HWND>(target), as<HWND>(insertAfter), x, y, cx, cy, flags);
 }
 
+namespace {
+
+// The box that disables `window` while it is open: the About box, or the refusal on its own
+// thread. Not every system tracks the last active popup, so the window's owned ones are looked
+// through too, frontmost first.
+HWND modalBoxOf(HWND window) {
+  if (const HWND popup = GetLastActivePopup(window);
+      popup && popup != window && IsWindowEnabled(popup))
+    return popup;
+  struct Search {
+    HWND owner, found;
+  } search{window, nullptr};
+  EnumWindows(
+      [](HWND candidate, LPARAM parameter) {
+        auto& s = *reinterpret_cast<Search*>(parameter);
+        if (GetWindow(candidate, GW_OWNER) != s.owner || !IsWindowVisible(candidate) ||
+            !IsWindowEnabled(candidate))
+          return TRUE;
+        s.found = candidate;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
 void Win32Platform::activateWindow(OsHandle target) {
-  SetForegroundWindow(as<HWND>(target));
-  SetFocus(as<HWND>(target));
+  HWND window = as<HWND>(target);
+  // Disabled, it has a modal box of its own open: the keys the user types next belong there.
+  if (!IsWindowEnabled(window)) {
+    if (const HWND box = modalBoxOf(window)) window = box;
+  }
+  SetForegroundWindow(window);
+  // The focus stays on the control the user left it on; otherwise the window takes it.
+  const HWND focus = GetFocus();
+  if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() &&
+      IsWindowEnabled(window) && focus != window && !IsChild(window, focus))
+    SetFocus(window);
 }
 
 int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& captions) {

@@ -26,6 +26,18 @@ inline void registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC
   RegisterClassExW(&cls);
 }
 
+// Puts the keyboard focus back on the control that had it when the window was last active, as
+// dialog boxes do; false where the default handling of WM_ACTIVATE should run.
+inline bool restoreFocus(HWND window, WPARAM activation, HWND& remembered) {
+  if (LOWORD(activation) == WA_INACTIVE) {
+    if (const HWND focus = GetFocus(); focus && IsChild(window, focus)) remembered = focus;
+    return false;
+  }
+  if (HIWORD(activation) || !remembered || !IsChild(window, remembered)) return false;
+  SetFocus(remembered);
+  return true;
+}
+
 template <class Derived>
 class WindowBase {
  public:
