@@ -24,6 +24,11 @@ void frmMain::lblAbout_Click() {
   platform_.showModal(about, form.hWnd);
 }
 
+void frmMain::Form_KeyDown(int16_t KeyCode, int16_t Shift) {
+  // Esc puts the window away as the minimise hot spot does; it never exits.
+  if (KeyCode == win::kVbKeyEscape && Shift == 0) lblCmdMinimize_Click();
+}
+
 void frmMain::UnloadMe() {
   int16_t Cancel = 0;
   Form_Unload(Cancel);

@@ -57,6 +57,9 @@ class frmMain {
   NotifyIconData nidTray;
   // The icon is in the notification area; until it is, minimising does not hide the window.
   bool blnInTray = false;
+  // The icon's popup menu is open; the icon's last message.
+  bool blnMenuOpen = false;
+  uint32_t lngLastTrayMessage = 0;
   // The refusal to close during an optimisation is on the screen.
   bool blnRefusing = false;
   // The window's position in twips at the last resize, never below zero.
@@ -109,6 +112,8 @@ class frmMain {
   void lblCmdClose_Click();
   void lblCmdMinimize_Click();
   void lblAbout_Click();
+  // A key the window answers itself, as Windows users expect; KeyCode is the virtual key.
+  void Form_KeyDown(int16_t KeyCode, int16_t Shift);
 
   // The tray icon and its menu.
   void AddToSystemTray();
@@ -116,8 +121,9 @@ class frmMain {
   void tmrTrayRetry_Timer();
   void RestoreWindow();
   void Form_Resize();
-  // A mouse event over the tray icon; `Message` is the mouse message's number.
-  void nidTray_Callback(uint32_t Message);
+  // An event of the tray icon: `Message` is the mouse message's number or the icon's own
+  // notification; X and Y where on the screen it happened (for version 4 of the icon).
+  void nidTray_Callback(uint32_t Message, int X = 0, int Y = 0);
   void mnuPopupOpen_Click();
   void mnuPopupExit_Click();
 
@@ -165,6 +171,7 @@ class frmMain {
 
  private:
   void UnloadMe();
+  void ShowPopupMenu(std::optional<ScreenPoint> at, bool fromKeyboard);
   // The settings file's full path; fails when the program's folder is unknown.
   std::string SettingsPath(const std::string& strPath, const std::string& strFileName);
   void PriorityChosen(uint32_t& priority, uint32_t value, int line,

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include "app/frmMain.h"
 #include "base/runtime.h"
@@ -28,6 +29,15 @@ void frmMain::AddToSystemTray() {
                     platform_.shellNotifyIcon(win::kNimModify, nidTray);
         // Refused at logon before the shell is ready: again until it is there.
         tmrTrayRetry.setEnabled(!blnInTray);
+      },
+      [&] {
+        // Version 4 tells a keyboard's choice of the icon from the mouse's, and where the icon
+        // is; a shell without it keeps reporting plain mouse messages.
+        NotifyIconData versioned = nidTray;
+        versioned.uVersion = win::kNotifyIconVersion4;
+        nidTray.uVersion = blnInTray && platform_.shellNotifyIcon(win::kNimSetVersion, versioned)
+                               ? win::kNotifyIconVersion4
+                               : 0;
       });
 }
 
@@ -41,18 +51,36 @@ void frmMain::RemoveFromSystemTray() {
                    [&] { blnInTray = false; });
 }
 
-void frmMain::nidTray_Callback(uint32_t Message) {
+void frmMain::nidTray_Callback(uint32_t Message, int X, int Y) {
+  const uint32_t previous = std::exchange(lngLastTrayMessage, Message);
   skipOnError([&] {
     if (Message == win::kWmLButtonUp) {
       RestoreWindow();
-    } else if (Message == win::kWmRButtonUp) {
-      std::vector<std::string> captions;
-      for (const forms::MenuItem& item : mnuPopup) captions.push_back(item.caption);
-      const int chosen = platform_.popupMenu(form.hWnd, captions);
-      if (chosen >= 0 && chosen < static_cast<int>(mnuPopup.size()) && mnuPopup[chosen].Click)
-        mnuPopup[chosen].Click();
+    } else if (nidTray.uVersion < win::kNotifyIconVersion4) {
+      // Keyboard and mouse alike arrive as the right button's release.
+      if (Message == win::kWmRButtonUp) ShowPopupMenu(std::nullopt, false);
+    } else if (Message == win::kWmContextMenu || Message == win::kNinKeySelect) {
+      // After a right click, the menu at the mouse; from the keyboard (Enter, Space, the menu
+      // key), at the icon.
+      ShowPopupMenu(ScreenPoint{X, Y}, previous != win::kWmRButtonUp);
     }
   });
+}
+
+void frmMain::ShowPopupMenu(std::optional<ScreenPoint> at, bool fromKeyboard) {
+  // A second request while it is open (Enter reports the icon's choice twice) opens no second.
+  if (blnMenuOpen) return;
+  std::vector<std::string> captions;
+  for (const forms::MenuItem& item : mnuPopup) captions.push_back(item.caption);
+  blnMenuOpen = true;
+  int chosen = -1;
+  skipOnError([&] { chosen = platform_.popupMenu(form.hWnd, captions, at); });
+  blnMenuOpen = false;
+  if (chosen >= 0 && chosen < static_cast<int>(mnuPopup.size()) && mnuPopup[chosen].Click)
+    mnuPopup[chosen].Click();
+  // Dismissed from the keyboard: the keyboard goes back to the notification area.
+  else if (fromKeyboard)
+    platform_.shellNotifyIcon(win::kNimSetFocus, nidTray);
 }
 
 void frmMain::Form_Resize() {

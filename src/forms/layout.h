@@ -70,6 +70,9 @@ struct Placement {
   int container;  // 0: the window itself
   ControlModel model;
   FontSpec font{};
+  // What a screen reader calls a control whose caption does not say it; never painted. "&"
+  // marks a hot spot's access key.
+  const char* name = nullptr;
 };
 
 // A window that the toolkit shows modally over another: its model, its design and its size.

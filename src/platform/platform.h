@@ -18,11 +18,18 @@ using OsHandle = intptr_t;
 // The Win32 numbers the core passes through, named once; the shell checks them against the SDK.
 namespace win {
 inline constexpr uint32_t kWmNcLButtonDown = 0xA1, kWmLButtonUp = 0x202, kWmRButtonUp = 0x205;
+inline constexpr uint32_t kWmContextMenu = 0x7B;
+// What a tray icon of version 4 reports besides the mouse's messages: Enter or Space on the
+// icon chosen by keyboard.
+inline constexpr uint32_t kNinKeySelect = 0x401;
+inline constexpr uint32_t kNotifyIconVersion4 = 4;
+inline constexpr int16_t kVbKeyEscape = 27;
 inline constexpr uintptr_t kHtCaption = 2;
 inline constexpr OsHandle kHwndTopmost = -1, kHwndNoTopmost = -2;
 inline constexpr uint32_t kSwpNoSize = 1, kSwpNoMove = 2;
 inline constexpr uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4;
-inline constexpr uint32_t kNimAdd = 0, kNimModify = 1, kNimDelete = 2;
+inline constexpr uint32_t kNimAdd = 0, kNimModify = 1, kNimDelete = 2, kNimSetFocus = 3,
+                          kNimSetVersion = 4;
 // The private message the tray icon's mouse events arrive in (WM_APP + 1).
 inline constexpr uint32_t kTrayCallbackMessage = 0x8001;
 inline constexpr uint32_t kTh32csSnapProcess = 2;
@@ -158,6 +165,10 @@ struct ScreenRect {
   double left = 0, top = 0, right = 0, bottom = 0;  // twips
 };
 
+struct ScreenPoint {
+  int x = 0, y = 0;  // pixels
+};
+
 class WindowApi {
  public:
   // Stops (false) or resumes (true) the drawing of one window, for a rebuild in one piece.
@@ -170,9 +181,10 @@ class WindowApi {
                             uint32_t flags) = 0;
   // Brings the window forward with the keyboard focus.
   virtual void activateWindow(OsHandle window) = 0;
-  // Opens a popup menu at the mouse position; "-" is a separator. The index of the item
-  // chosen, or -1.
-  virtual int popupMenu(OsHandle owner, const std::vector<std::string>& captions) = 0;
+  // Opens a popup menu at `at`, or at the mouse position; "-" is a separator. The index of the
+  // item chosen, or -1.
+  virtual int popupMenu(OsHandle owner, const std::vector<std::string>& captions,
+                        std::optional<ScreenPoint> at) = 0;
   // Loads and shows the dialog modally over `owner`; returns when it has been unloaded.
   virtual void showModal(Dialog& dialog, OsHandle owner) = 0;
   // The rectangle that all monitors together cover.
@@ -189,7 +201,8 @@ struct NotifyIconData {
   uint32_t uFlags = 0;
   uint32_t uCallbackMessage = 0;
   OsHandle hIcon = 0;
-  std::string szTip;  // 64 characters: the text, a zero character, blanks
+  std::string szTip;      // 64 characters: the text, a zero character, blanks
+  uint32_t uVersion = 0;  // how the icon reports events, set by kNimSetVersion
 };
 
 class ShellApi {

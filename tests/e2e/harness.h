@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After <windows.h>.
+#include <oleacc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -115,6 +117,35 @@ inline void click(HWND control, POINT at = {4, 4}) {
   pointAt(control, at);
   send({mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP)});
   std::this_thread::sleep_for(100ms);
+}
+
+// The control that has the keyboard focus in the program's window.
+inline HWND focused(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// What a screen reader hears a control called, read as screen readers do (MinGW links the
+// interface's name to a thunk, so its identifier is spelled out).
+inline std::wstring accessibleName(HWND control) {
+  static const GUID accessible{
+      0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+  CoInitialize(nullptr);
+  IAccessible* object = nullptr;
+  std::wstring name = L"<none>";
+  if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, accessible,
+                                           reinterpret_cast<void**>(&object)))) {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (object->get_accName(self, &text) == S_OK && text) name = text;
+    SysFreeString(text);
+    object->Release();
+  }
+  return name;
 }
 
 // The memory the small machine reports, for one scope; back to 2048 MB / 1024 MB afterwards.

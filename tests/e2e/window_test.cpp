@@ -9,6 +9,7 @@
 #include <tlhelp32.h>
 
 #include <memory>
+#include <numeric>
 #include <set>
 #include <thread>
 #include <vector>
@@ -78,6 +79,17 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
     for (int id : {kIdLabel1, kIdLabel2, kIdTotalRam, kIdProcesses})
       EXPECT_GT(contrastIn(app.control(id)), 100) << "label " << id << " cannot be read";
     saveScreenshot(app.window(), name);
+    // The keyboard's focus on "Optimize Now" shows on the artwork.
+    const HWND optimize = app.control(kIdOptimizeNow);
+    const Pixels before(optimize);
+    while (focused(app.window()) != optimize) keys({VK_TAB});
+    std::this_thread::sleep_for(300ms);
+    const Pixels after(optimize);
+    EXPECT_GT(std::inner_product(before.bgr.begin(), before.bgr.end(), after.bgr.begin(), 0,
+                                 std::plus<>(), [](BYTE a, BYTE b) { return a != b ? 1 : 0; }),
+              before.width * 3)
+        << "no focus mark";
+    saveScreenshot(app.window(), std::wstring(name) + L"-focus");
   }
 }
 
@@ -106,6 +118,18 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   EXPECT_FALSE(std::filesystem::exists(second.settings())) << "no file access";
   EXPECT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) != FALSE; }))
       << "a second start shows the running instance's window";
+
+  // Enter on the icon chosen by keyboard (the shell's report, with the icon's place): the menu
+  // opens there, not at the mouse, and Esc closes it.
+  pointAt(app.window(), {10, 10});
+  PostMessageW(app.window(), win::kTrayCallbackMessage, MAKEWPARAM(900, 700),
+               MAKELPARAM(win::kNinKeySelect, 1));
+  HWND menu = nullptr;
+  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }));
+  GetWindowRect(menu, &r);
+  EXPECT_TRUE((r.left == 900 || r.right == 900) && (r.top == 700 || r.bottom == 700));
+  keys({VK_ESCAPE});
+  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(menu); }));
 
   // Explorer restarts and forgets every icon: ours comes back.
   ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
@@ -197,6 +221,58 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
 
 LRESULT progress(const App& app) {
   return SendMessageW(app.control(kIdProgress), PBM_GETPOS, 0, 0);
+}
+
+TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
+  const SmallMachine machine(1024, 300);
+  App app;
+  writeFile(app.settings(), "");  // the design's choices: "High", nothing automatic
+  ASSERT_TRUE(app.start());
+  for (const auto& [id, name] : {std::pair{kIdAbout, L"About"},
+                                 {kIdCmdMinimize, L"Minimize"},
+                                 {kIdCmdClose, L"Close"},
+                                 {kIdOptimizeNow, L"Optimize Now"},
+                                 {kIdInterval, L"Optimization interval in minutes"},
+                                 {kIdProgress, L"Optimization progress"},
+                                 {kIdPicture2, L"Active application"},
+                                 {kIdPicture3, L"Other applications"}})
+    EXPECT_EQ(accessibleName(app.control(id)), name) << id;
+
+  // Tab goes round in reading order, entering each option group once, at its choice.
+  std::vector<int> order;
+  for (int i = 0; i < 14; ++i) {
+    keys({VK_TAB});
+    order.push_back(GetDlgCtrlID(focused(app.window())));
+  }
+  EXPECT_EQ(order,
+            (std::vector<int>{kIdAbout, kIdCmdMinimize, kIdCmdClose, kIdRamLevel2, kIdAutoOptimize0,
+                              kIdInterval, kIdAutoOptimize1, kIdPercent, kIdOptimizeNow, kIdActive1,
+                              kIdNonActive0, kIdProcessList, kIdAbout, kIdCmdMinimize}));
+  keys({VK_TAB}, VK_SHIFT);
+  EXPECT_EQ(GetDlgCtrlID(focused(app.window())), kIdAbout);
+  saveScreenshot(app.window(), L"keyboard-focus-about");
+  keys({VK_TAB, VK_TAB, VK_TAB, VK_LEFT});  // to "High", and one to the left
+  EXPECT_EQ(SendMessageW(app.control(kIdRamLevel1), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  keys({'A'}, VK_MENU);
+  HWND about = nullptr;
+  ASSERT_TRUE(waitFor([&] { return (about = findWindowOf(app.pid(), L"TarnwickDialog")); }));
+  keys({VK_ESCAPE});
+  EXPECT_TRUE(waitFor([&] { return !IsWindow(about) && IsWindowEnabled(app.window()); }));
+  const auto runs = [&] {
+    return waitFor([&] { return progress(app) > 0; }) &&
+           waitFor([&] { return progress(app) == 0; });
+  };
+  keys({'O'}, VK_MENU);
+  EXPECT_TRUE(runs()) << "Alt+O";
+  while (GetDlgCtrlID(focused(app.window())) != kIdOptimizeNow) keys({VK_TAB});
+  keys({VK_SPACE});
+  EXPECT_TRUE(runs()) << "Space on the focused hot spot";
+  keys({VK_ESCAPE});
+  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(app.window()); }));
+  EXPECT_TRUE(app.running());
+  EXPECT_TRUE(app.close());
+  EXPECT_EQ(readFile(app.settings()).substr(0, 1), "1") << "\"Moderate\" chosen by the arrow";
 }
 
 // Whether the run going on ends while `still` holds, its bar climbing block by block.

@@ -212,7 +212,9 @@ class FakePlatform final : public Platform {
   bool redrawRefused = false;
   int strayRedraws = 0;  // drawing given back that was never taken
   std::vector<std::string> menuShown;
+  std::optional<ScreenPoint> menuAt;
   int menuChoice = -1;
+  std::function<void()> whileMenu;          // the user, while the menu is up
   std::function<void(Dialog&)> whileModal;  // the user, while a dialog is up
   ScreenRect screen{0, 0, 1920 * 15, 1080 * 15};
   bool setRedraw(OsHandle window, bool redraw) override {
@@ -231,8 +233,11 @@ class FakePlatform final : public Platform {
     return true;
   }
   void activateWindow(OsHandle) override {}
-  int popupMenu(OsHandle, const std::vector<std::string>& captions) override {
-    return menuShown = captions, menuChoice;
+  int popupMenu(OsHandle, const std::vector<std::string>& captions,
+                std::optional<ScreenPoint> at) override {
+    menuShown = captions, menuAt = at;
+    if (whileMenu) whileMenu();
+    return menuChoice;
   }
   void showModal(Dialog& dialog, OsHandle) override {
     dialog.Form_Load();
@@ -240,15 +245,20 @@ class FakePlatform final : public Platform {
   }
   ScreenRect virtualScreen() override { return screen; }
 
-  // The shell. The tray holds at most our one icon; it refuses `trayRefusals` adds first.
+  // The shell. The tray holds at most our one icon; it refuses `trayRefusals` adds first, and
+  // versions it does not know. The keyboard's focus given back to it: trayFocused.
   std::optional<NotifyIconData> trayIcon;
   int trayRefusals = 0;
+  uint32_t newestTrayVersion = 4;
+  bool trayFocused = false;
   std::vector<std::string> opened, started;
   uint32_t instanceError = 0;
   bool otherInstanceAsked = false, ended = false;
   Version version{1, 0, 0};
   bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
     const bool had = trayIcon.has_value();
+    if (message == win::kNimSetVersion) return had && data.uVersion <= newestTrayVersion;
+    if (message == win::kNimSetFocus) return trayFocused = had;
     if (message == win::kNimDelete) trayIcon.reset();
     if (message == win::kNimModify && had) trayIcon = data;
     if (message != win::kNimAdd) return had;

@@ -63,15 +63,18 @@ TEST_F(ShellTest, ExitStopsTheTimersSavesThenRemovesTheIconThenEnds) {
   EXPECT_TRUE(os.boxes.empty() && !form.tmrTimer.enabled() && !form.tmrGlobalTimer.enabled());
 }
 
-TEST_F(ShellTest, TheIconsReleaseMessagesRestoreAndOpenTheMenu) {
+TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboardAsk) {
   ASSERT_TRUE(os.trayIcon);
   const NotifyIconData& nid = *os.trayIcon;
   EXPECT_EQ(nid.hWnd + nid.uID * 10 + nid.uFlags * 100, 0x1234 + 10 + 700);
   EXPECT_EQ(nid.uCallbackMessage, win::kTrayCallbackMessage);
   EXPECT_EQ(nid.szTip,
             std::string("Click here to open Tarnwick Demo.") + '\0' + std::string(30, ' '));
+  EXPECT_EQ(form.nidTray.uVersion, 4u);
 
-  for (uint32_t code : {0x200u, 0x201u, 0x203u, 0x204u, 0x206u, 0u}) form.nidTray_Callback(code);
+  // A right button's release alone opens nothing: the context-menu report after it does.
+  for (uint32_t code : {0x200u, 0x201u, 0x203u, 0x204u, 0x205u, 0x206u, 0x400u, 0u})
+    form.nidTray_Callback(code);
   EXPECT_TRUE(os.menuShown.empty() && !os.raised);
   form.nidTray_Callback(0x202);
   EXPECT_EQ(os.raised, 0x1234) << "raised above the others, then let go";
@@ -79,12 +82,32 @@ TEST_F(ShellTest, TheIconsReleaseMessagesRestoreAndOpenTheMenu) {
   form.lngFreeRam = 2;
   form.lngUsedRam = 0;
   os.menuChoice = 1;  // "Optimize Now"
-  form.nidTray_Callback(0x205);
+  form.nidTray_Callback(0x205, 10, 20);
+  form.nidTray_Callback(0x7B, 10, 20);
   EXPECT_EQ(os.menuShown, (std::vector<std::string>{"Show Tarnwick", "Optimize Now", "-", "Exit"}));
+  EXPECT_EQ(os.menuAt->x * 100 + os.menuAt->y, 1020);
   EXPECT_EQ(form.prgProgress.max(), 2);
   os.runLoop();
+
+  // Enter on the icon chosen by keyboard: the menu at the icon, one however often it is
+  // reported; dismissed, the keyboard goes back to the notification area.
+  os.menuChoice = -1;
+  int menus = 0;
+  os.whileMenu = [&] { menus += 1, form.nidTray_Callback(win::kNinKeySelect, 5, 6); };
+  EXPECT_FALSE(os.trayFocused);
+  form.nidTray_Callback(win::kNinKeySelect, 300, 1000);
+  EXPECT_EQ(menus * 10000 + os.menuAt->y, 11000);
+  EXPECT_TRUE(os.trayFocused);
+  os.whileMenu = nullptr;
+
+  // A shell without version 4 reports keyboard and mouse alike as the right button's release.
+  os.newestTrayVersion = 0;
+  form.RemoveFromSystemTray();
+  form.AddToSystemTray();
+  EXPECT_EQ(form.nidTray.uVersion, 0u);
   os.menuChoice = 3;  // "Exit"
   form.nidTray_Callback(0x205);
+  EXPECT_FALSE(os.menuAt);
   EXPECT_TRUE(os.ended);
 }
 
@@ -92,11 +115,13 @@ TEST_F(ShellTest, MinimisingHidesIntoTheTrayOnlyWithAnIconAndTheIconBringsItBack
   os.screen = {-1920 * 15, -300 * 15, 1920 * 15, 1080 * 15};  // a monitor left of the main one
   form.form.positionChanged(-2000 * 15, -6000);
   os.files.clear();
-  form.lblCmdMinimize_Click();
-  EXPECT_FALSE(form.form.visible());
+  form.Form_KeyDown(win::kVbKeyEscape, 4);  // Alt+Esc is the system's
+  EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
+  form.Form_KeyDown(win::kVbKeyEscape, 0);  // as the minimise hot spot, never exit
+  EXPECT_FALSE(form.form.visible() || os.ended);
   EXPECT_EQ(os.settingsFile(), testing::kDefaultFile) << "saved though nothing changed";
   os.menuChoice = 0;  // "Show Tarnwick"
-  form.nidTray_Callback(0x205);
+  form.nidTray_Callback(0x7B);
   EXPECT_TRUE(form.form.visible() && form.form.windowState() == forms::WindowState::Normal);
   EXPECT_EQ(form.form.left(), -1920 * 15) << "kept on the screen, not thrown onto the main one";
   EXPECT_EQ(form.form.top(), -4500);

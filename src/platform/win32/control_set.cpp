@@ -86,9 +86,17 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
     // Labels take the mouse too, so that only the window's own background starts a drag.
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    std::string caption;
+    std::string caption = placement.name ? placement.name : "";
+    // A screen reader names an edit, a list or a drop-down by the label just before it; this one
+    // is never shown, the artwork says the same.
+    const bool labelled =
+        placement.name && (std::holds_alternative<forms::TextBox*>(placement.model) ||
+                           std::holds_alternative<forms::ComboBox*>(placement.model) ||
+                           std::holds_alternative<forms::ListBox*>(placement.model));
     std::visit(Overloaded{
-                   [&](const HotSpot&) { style |= SS_OWNERDRAW | SS_NOTIFY; },
+                   // A push button the skin draws: the keyboard reaches it and a screen reader
+                   // reads its unpainted text.
+                   [&](const HotSpot&) { cls = WC_BUTTONW, style |= BS_OWNERDRAW | WS_TABSTOP; },
                    [&](const Link& link) {
                      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
                      caption = link.model->caption();
@@ -100,9 +108,11 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
                    [&](const Container&) { cls = kPanelClass, exStyle = WS_EX_CONTROLPARENT; },
                    [&](const ProgramIcon&) { style |= SS_ICON | SS_REALSIZECONTROL; },
                    [&](const Rule&) { style |= SS_OWNERDRAW; },
+                   // Tab enters a group at its selected option; the arrows select as they move.
                    [&](const OptionButton& option) {
                      cls = WC_BUTTONW;
-                     style |= BS_RADIOBUTTON | WS_TABSTOP | (option.index == 0 ? WS_GROUP : 0);
+                     style |= BS_AUTORADIOBUTTON | (option.index == 0 ? WS_GROUP : 0) |
+                              (option.group->value(option.index) ? WS_TABSTOP : 0);
                      caption = option.group->caption(option.index);
                    },
                    [&](forms::CheckBox* box) {
@@ -136,10 +146,13 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
                },
                placement.model);
 
-    const HWND child = CreateWindowExW(exStyle, cls, widen(caption).c_str(), style, 0, 0, 0, 0,
-                                       container ? container->hwnd : parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)),
-                                       instance, nullptr);
+    const HWND owner = container ? container->hwnd : parent;
+    if (labelled)
+      CreateWindowExW(0, WC_STATICW, widen(caption).c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0,
+                      owner, nullptr, instance, nullptr);
+    const HWND child = CreateWindowExW(
+        exStyle, cls, labelled ? L"" : widen(caption).c_str(), style, 0, 0, 0, 0, owner,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance, nullptr);
     if (std::holds_alternative<forms::UpDown*>(placement.model)) {
       // A fixed position inside a range, so both arrows always notify; the program keeps the
       // interval itself.
@@ -185,9 +198,12 @@ void ControlSet::bind() {
               group->view = [this, group] {
                 for (const Child& c : children_) {
                   const auto* o = std::get_if<OptionButton>(&c.placement.model);
-                  if (o && o->group == group)
-                    SendMessageW(c.hwnd, BM_SETCHECK,
-                                 group->value(o->index) ? BST_CHECKED : BST_UNCHECKED, 0);
+                  if (!o || o->group != group) continue;
+                  const bool selected = group->value(o->index);
+                  SendMessageW(c.hwnd, BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
+                  const LONG_PTR style = GetWindowLongPtrW(c.hwnd, GWL_STYLE);
+                  SetWindowLongPtrW(c.hwnd, GWL_STYLE,
+                                    selected ? style | WS_TABSTOP : style & ~WS_TABSTOP);
                 }
               };
             },
@@ -318,13 +334,20 @@ void ControlSet::command(int id, int code) {
   PostMessageW(window_, kControlNotice, static_cast<WPARAM>(id), code);
 }
 
+bool ControlSet::pressFocused() {
+  const Child* child = byHwnd(GetFocus());
+  if (!child || !std::holds_alternative<HotSpot>(child->placement.model)) return false;
+  command(child->placement.id, BN_CLICKED);
+  return true;
+}
+
 void ControlSet::apply(int id, int code) {
   Child* child = byId(id);
   if (!child) return;
   const HWND h = child->hwnd;
   std::visit(Overloaded{
                  [&](const HotSpot& spot) {
-                   if (code == STN_CLICKED && spot.model->Click) spot.model->Click();
+                   if (code == BN_CLICKED && spot.model->Click) spot.model->Click();
                  },
                  [&](const Link& link) {
                    if (code == STN_CLICKED && link.model->Click) link.model->Click();

@@ -42,6 +42,8 @@ class ControlSet {
   LRESULT notify(const NMHDR& header);
   // Feeds a posted notification to its model.
   void apply(int id, int code);
+  // Enter: presses the hot spot that has the keyboard focus, if one has.
+  bool pressFocused();
   // Draws an owner-drawn control: a rule itself, a hot spot through `drawHotSpot`.
   void draw(const DRAWITEMSTRUCT& item) const;
   std::function<void(const DRAWITEMSTRUCT&)> drawHotSpot;

@@ -1,6 +1,7 @@
 #include "platform/win32/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <memory>
 
@@ -34,10 +35,13 @@ bool MainWindow::create() {
   version_ = widen(versionText(platform_.programVersion()));
   layout_ = core_.layout();
   controls_.drawHotSpot = [this](const DRAWITEMSTRUCT& item) {
-    // Hot spots are transparent: they show the skin that lies under them.
+    // Hot spots are transparent: they show the skin that lies under them, and the keyboard's
+    // focus once the user works with the keyboard.
     POINT origin{0, 0};
     MapWindowPoints(item.hwndItem, hwnd_, &origin, 1);
     skin_.paint(item.hDC, item.rcItem, {origin.x + item.rcItem.left, origin.y + item.rcItem.top});
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT))
+      skin_.drawFocus(item.hDC, item.rcItem, item.CtlID == kIdOptimizeNow, dpi_);
   };
   controls_.create(hwnd_, instance, layout_);
   const UINT dpi = dpiOf(hwnd_);
@@ -46,6 +50,9 @@ bool MainWindow::create() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   applyDpi(dpi);
   controls_.bind();
+  // Focus marks appear once the keyboard is used, as everywhere in Windows.
+  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+               0);
   bindForm();
   for (forms::Timer* timer : {&core_.tmrGlobalTimer, &core_.tmrTimer, &core_.tmrTrayRetry})
     bindTimer(*timer);
@@ -152,7 +159,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   switch (message) {
     case win::kTrayCallbackMessage:
-      core_.nidTray_Callback(LOWORD(lParam));
+      // Version 4 of the icon: the event in the low word, where it happened in wParam.
+      core_.nidTray_Callback(LOWORD(lParam), GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam));
       return 0;
     case kRunPosted:
       platform_.runPosted();
@@ -202,7 +210,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                            0, 0, 0);
       return 0;
     case WM_COMMAND:
-      if (lParam) controls_.command(LOWORD(wParam), HIWORD(wParam));
+      if (lParam)
+        controls_.command(LOWORD(wParam), HIWORD(wParam));
+      else if (LOWORD(wParam) == IDCANCEL)  // Esc, from the keyboard's navigation
+        core_.Form_KeyDown(win::kVbKeyEscape, 0);
+      else if (LOWORD(wParam) == IDOK)  // Enter
+        controls_.pressFocused();
       return 0;
     case WM_NOTIFY:
       return controls_.notify(*reinterpret_cast<const NMHDR*>(lParam));

@@ -1,5 +1,7 @@
 #include "platform/win32/skin.h"
 
+#include <algorithm>
+
 #include "app/layout.h"
 
 namespace tarnwick::win32 {
@@ -204,6 +206,17 @@ void Skin::render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placem
   // A thin frame, since the window has no border of its own.
   Brush frame(CreateSolidBrush(palette_.frame));
   FrameRect(dc, &all, frame.get());
+}
+
+void Skin::drawFocus(HDC dc, const RECT& spot, bool onButton, UINT dpi) const {
+  // Inside the art's own edge, with some of its face between them.
+  const int width = std::max(twipsToPixels(30, dpi), 1);
+  const int inset = spot.bottom - spot.top > 12 * width ? 2 * width : 0;
+  const int radius = twipsToPixels(120, dpi);
+  Pen pen(CreatePen(PS_SOLID, width, onButton ? palette_.buttonText : palette_.headerText));
+  const Selected p(dc, pen.get()), b(dc, GetStockObject(NULL_BRUSH));
+  RoundRect(dc, spot.left + inset, spot.top + inset, spot.right - inset, spot.bottom - inset,
+            radius, radius);
 }
 
 void Skin::paint(HDC dc, const RECT& target, POINT source) const {

@@ -31,6 +31,9 @@ class Skin {
               const std::wstring& title, const std::wstring& version, HICON icon);
   // Copies the picture's `source` rectangle (client pixels) to `target` in `dc`.
   void paint(HDC dc, const RECT& target, POINT source) const;
+  // The keyboard's focus on a hot spot: a ring in the colour of the art's text there, on the
+  // "Optimize Now" button or on the header.
+  void drawFocus(HDC dc, const RECT& spot, bool onButton, UINT dpi) const;
   // What labels and buttons on the picture are drawn with.
   HBRUSH bodyBrush() const { return bodyBrush_.get(); }
   COLORREF bodyColour() const { return palette_.body; }

@@ -18,6 +18,7 @@ bool TrayIcon::notify(uint32_t message, const NotifyIconData& data) {
   nid_.uFlags = data.uFlags;
   nid_.uCallbackMessage = data.uCallbackMessage;
   nid_.hIcon = icon_.get();
+  nid_.uVersion = data.uVersion;
   // The tip ends at its zero character; the padding after it is not shown.
   lstrcpynW(nid_.szTip, widen(data.szTip.substr(0, data.szTip.find('\0'))).c_str(),
             static_cast<int>(std::size(nid_.szTip)));

@@ -20,7 +20,10 @@ static_assert(win::kSwpNoSize == SWP_NOSIZE && win::kSwpNoMove == SWP_NOMOVE);
 static_assert(win::kNifMessage == NIF_MESSAGE && win::kNifIcon == NIF_ICON &&
               win::kNifTip == NIF_TIP);
 static_assert(win::kNimAdd == NIM_ADD && win::kNimModify == NIM_MODIFY &&
-              win::kNimDelete == NIM_DELETE);
+              win::kNimDelete == NIM_DELETE && win::kNimSetFocus == NIM_SETFOCUS &&
+              win::kNimSetVersion == NIM_SETVERSION);
+static_assert(win::kWmContextMenu == WM_CONTEXTMENU && win::kNinKeySelect == NIN_KEYSELECT &&
+              win::kNotifyIconVersion4 == NOTIFYICON_VERSION_4 && win::kVbKeyEscape == VK_ESCAPE);
 static_assert(win::kTrayCallbackMessage == WM_APP + 1 && kAsideBoxClosed != WM_APP + 1);
 static_assert(win::kTh32csSnapProcess == TH32CS_SNAPPROCESS);
 static_assert(win::kProcessSetInformation == PROCESS_SET_INFORMATION &&

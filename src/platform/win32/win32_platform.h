@@ -95,7 +95,8 @@ class Win32Platform final : public Platform {
   bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
                     uint32_t flags) override;
   void activateWindow(OsHandle window) override;
-  int popupMenu(OsHandle owner, const std::vector<std::string>& captions) override;
+  int popupMenu(OsHandle owner, const std::vector<std::string>& captions,
+                std::optional<ScreenPoint> at) override;
   void showModal(Dialog& dialog, OsHandle owner) override;
   ScreenRect virtualScreen() override;
 

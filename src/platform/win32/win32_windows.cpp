@@ -70,7 +70,8 @@ void Win32Platform::activateWindow(OsHandle target) {
     SetFocus(window);
 }
 
-int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& captions) {
+int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& captions,
+                             std::optional<ScreenPoint> at) {
   const Menu menu(CreatePopupMenu());
   if (!menu) return -1;
   for (size_t i = 0; i < captions.size(); ++i) {
@@ -79,11 +80,14 @@ int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& cap
     else
       AppendMenuW(menu.get(), MF_STRING, i + 1, widen(captions[i]).c_str());
   }
-  POINT at;
-  GetCursorPos(&at);
+  POINT where{};
+  if (at)
+    where = {at->x, at->y};
+  else
+    GetCursorPos(&where);
   // Without the foreground the menu would not close when the user clicks elsewhere.
   SetForegroundWindow(as<HWND>(owner));
-  const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0,
+  const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, where.x, where.y, 0,
                                     as<HWND>(owner), nullptr);
   PostMessageW(as<HWND>(owner), WM_NULL, 0, 0);
   return chosen - 1;
