@@ -104,8 +104,11 @@ class frmMain {
   // Start-up and shutdown. Cancel non-zero keeps the window open.
   void Form_Load();
   void Form_Unload(int16_t& Cancel);
-  // Windows is logging off or shutting down: keep the choices, whatever is running.
-  void SessionEnding();
+  // Windows is logging off or shutting down, or (CloseApp) an installer asks the program to
+  // end so that it can replace its files: keep the choices, whatever is running; for the
+  // installer, end too, once no optimisation runs.
+  void SessionEnding(bool CloseApp);
+  bool blnEndWhenIdle = false;
 
   // Chrome: dragging by the background, and the three hot spots. Button 1 is the left one.
   void Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
@@ -172,8 +175,10 @@ class frmMain {
  private:
   void UnloadMe();
   void ShowPopupMenu(std::optional<ScreenPoint> at, bool fromKeyboard);
-  // The settings file's full path; fails when the program's folder is unknown.
+  // The settings file's full path where it is kept, and where it is read from; fails when the
+  // program's folder is unknown.
   std::string SettingsPath(const std::string& strPath, const std::string& strFileName);
+  std::string SettingsReadPath(const std::string& strPath, const std::string& strFileName);
   void PriorityChosen(uint32_t& priority, uint32_t value, int line,
                       const forms::OptionGroup& group);
   void ApplyWorkingChoices();

@@ -107,10 +107,14 @@ void frmMain::Form_Unload(int16_t& Cancel) {
                    [&] { platform_.endProgram(); });
 }
 
-void frmMain::SessionEnding() {
+void frmMain::SessionEnding(bool CloseApp) {
   skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
                    [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
-                   [&] { RemoveFromSystemTray(); });
+                   [&] { RemoveFromSystemTray(); },
+                   [&] {
+                     blnEndWhenIdle = CloseApp;
+                     if (CloseApp && !modOptimize::blnOptimizing) platform_.endProgram();
+                   });
 }
 
 }  // namespace tarnwick

@@ -86,7 +86,11 @@ void frmMain::EndOptimizing() {
       [&] { intRefreshTicks = form.windowState() == forms::WindowState::Normal ? 10 : 60; },
       [&] { std::vector<modOptimize::RamBlock>().swap(varRamBlocks); },
       [&] { prgProgress.setValue(0); }, [&] { lastRunEnded = platform_.tickCount(); },
-      [&] { modOptimize::blnOptimizing = false; });
+      [&] { modOptimize::blnOptimizing = false; },
+      // An installer asked the program to end while this run went on.
+      [&] {
+        if (blnEndWhenIdle) platform_.endProgram();
+      });
 }
 
 }  // namespace tarnwick

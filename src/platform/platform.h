@@ -94,6 +94,12 @@ class FileApi {
   // The folder of the program's executable, without a trailing separator unless a root; empty
   // when it cannot be found.
   virtual std::string exeFolder() = 0;
+  // The user's own folder for programs' data (%LOCALAPPDATA%); empty when there is none.
+  virtual std::string localAppDataFolder() = 0;
+  // Whether a file can be created in the folder now.
+  virtual bool folderWritable(const std::string& folder) = 0;
+  // Creates the folder, and those it lies in, unless they are there; false if it is not there.
+  virtual bool createFolder(const std::string& folder) = 0;
   // True when an ordinary file is there: hidden, system files and folders count as absent.
   virtual bool findOrdinaryFile(const std::string& path) = 0;
   // The attributes of whatever is there; none when nothing is.
@@ -221,7 +227,8 @@ class ShellApi {
   virtual uint32_t createInstanceObject() = 0;
   // Asks the instance that runs already to show its window.
   virtual void showOtherInstance() = 0;
-  // Ends the process at once; no further handler runs.
+  // Closes every window of the program at once and ends it when the handler now running
+  // returns; no further handler runs.
   virtual void endProgram() = 0;
 
   struct Version {

@@ -31,6 +31,7 @@ std::string joinLines(const std::vector<std::string>& lines) {
 // temporary file beside it, which then takes the settings file's place in one rename. On any
 // failure the old file stays as it was and the temporary file is removed.
 bool writeSafely(Platform& os, const std::string& path, const std::string& bytes, bool replace) {
+  os.createFolder(path.substr(0, path.find_last_of('\\')));  // the user's folder, the first time
   const std::string temporary = path + ".tmp";
   if (!os.writeNewFile(temporary, bytes, false)) {
     os.deleteFile(temporary);
@@ -51,25 +52,37 @@ bool writeSafely(Platform& os, const std::string& path, const std::string& bytes
 
 }  // namespace
 
+// Beside the exe wherever that folder can be written (the zip unpacked anywhere, the per-user
+// install); in Program Files or on a read-only share, in the user's own application-data
+// folder, so that no choice is ever lost to a folder the user cannot write.
 std::string frmMain::SettingsPath(const std::string& strPath, const std::string& strFileName) {
   const std::string folder = platform_.exeFolder();
   // Without it the path would name the drive's root.
   if (folder.empty()) throw RuntimeError("Path not found");
-  return folder + strPath + strFileName;
+  const std::string local = platform_.localAppDataFolder();
+  if (local.empty() || platform_.folderWritable(folder)) return folder + strPath + strFileName;
+  return local + "\\" + kAppTitle + strPath + strFileName;
+}
+
+// Until the file is kept in the user's folder, the one beside the exe holds the choices.
+std::string frmMain::SettingsReadPath(const std::string& strPath, const std::string& strFileName) {
+  const std::string kept = SettingsPath(strPath, strFileName);
+  const std::string beside = platform_.exeFolder() + strPath + strFileName;
+  return platform_.fileAttributes(kept) || !platform_.fileAttributes(beside) ? kept : beside;
 }
 
 void frmMain::CheckSettings() {
   std::string path;
   bool found = false;
-  skipOnErrorSteps([&] { path = SettingsPath(strPath, strFileName); },
-                   [&] { found = platform_.findOrdinaryFile(path); },
-                   [&] {
-                     if (found || path.empty()) return;
-                     const std::vector<std::string> defaults(kDefaultLines.begin(),
-                                                             kDefaultLines.end());
-                     // Never over a hidden or system file of that name, which counts as absent.
-                     writeSafely(platform_, path, joinLines(defaults), false);
-                   });
+  skipOnErrorSteps(
+      [&] { found = platform_.findOrdinaryFile(SettingsReadPath(strPath, strFileName)); },
+      [&] { path = SettingsPath(strPath, strFileName); },
+      [&] {
+        if (found || path.empty()) return;
+        const std::vector<std::string> defaults(kDefaultLines.begin(), kDefaultLines.end());
+        // Never over a hidden or system file of that name, which counts as absent.
+        writeSafely(platform_, path, joinLines(defaults), false);
+      });
 }
 
 void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileName,
@@ -79,7 +92,7 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                    [&] {
                      strSettingsAsRead.reset();
                      blnKeepSettingsFile = false;
-                     const std::string path = SettingsPath(strPath, strFileName);
+                     const std::string path = SettingsReadPath(strPath, strFileName);
                      for (int attempt = 1;; ++attempt) {
                        strSettingsAsRead = platform_.readWholeFile(path);
                        if (strSettingsAsRead || !platform_.fileAttributes(path)) break;

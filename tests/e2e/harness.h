@@ -179,6 +179,9 @@ struct RegistryValue {
 
 class App {
  public:
+  // The exe as it lies in `folder`, which stays as it is; not yet started.
+  struct InPlace {};
+  App(InPlace, const fs::path& folder) : folder_(folder), own_(false) {}
   // A fresh folder holding the exe, its name ending in `suffix`; not yet started.
   explicit App(const std::wstring& suffix = L"") {
     static std::atomic<int> counter{0};
@@ -190,7 +193,7 @@ class App {
   ~App() {
     close();
     std::error_code ignored;
-    fs::remove_all(folder_, ignored);
+    if (own_) fs::remove_all(folder_, ignored);
   }
   const fs::path& folder() const { return folder_; }
   fs::path settings() const { return folder_ / L"Settings.qkv"; }
@@ -250,6 +253,7 @@ class App {
 
  private:
   fs::path folder_;
+  bool own_ = true;
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
 };

@@ -3,6 +3,8 @@
 
 #include <thread>
 
+#include <shlobj.h>
+
 #include "app/layout.h"
 #include "harness.h"
 #include "platform/platform.h"
@@ -82,6 +84,25 @@ TEST(Settings, NumbersAreReadAndSteppedAsTheUsersLocaleWritesThem) {
                  EXPECT_EQ(SendMessageW(app.control(kIdInterval), EM_GETLIMITTEXT, 0, 0), 5);
                }),
       "1\r\n0\r\n3,5\r\n1\r\n2\r\n1\r\n0");
+}
+
+// Program Files to a standard user: the run script mounts the folder read-only.
+TEST(Settings, AFolderThatCannotBeWrittenIsLeftAloneAndTheChoicesKeptForTheUser) {
+  wchar_t local[MAX_PATH];
+  ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local), S_OK);
+  const fs::path kept = fs::path(local) / L"Tarnwick Demo" / L"Settings.qkv";
+  const fs::path folder = fromEnv(L"TARNWICK_READONLY", L"");
+  for (const bool restarted : {false, true}) {  // a choice, then a restart
+    App app(App::InPlace{}, folder);
+    ASSERT_TRUE(app.start());
+    EXPECT_EQ(SendMessageW(app.control(kIdRamLevel0), BM_GETCHECK, 0, 0),
+              restarted ? BST_CHECKED : BST_UNCHECKED);
+    click(app.control(kIdRamLevel0));
+    EXPECT_TRUE(app.close());
+    EXPECT_EQ(readFile(kept).substr(0, 3), "0\r\n");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << "only the exe there";
+  fs::remove_all(kept.parent_path());
 }
 
 // Real input, one action each: a tap on an arrow is one step; "0" on the way from "20" to

@@ -70,6 +70,11 @@ class FakePlatform final : public Platform {
     return files.count(settingsPath()) ? files.at(settingsPath()).bytes : "<none>";
   }
   std::string exeFolder() override { return folder; }
+  std::string localAppData = "C:\\Users\\Ann\\AppData\\Local";
+  std::set<std::string> readOnly, folders;  // folders that cannot be written; those made
+  std::string localAppDataFolder() override { return localAppData; }
+  bool folderWritable(const std::string& path) override { return !readOnly.count(path); }
+  bool createFolder(const std::string& path) override { return folders.insert(path), true; }
   bool findOrdinaryFile(const std::string& path) override {
     const File* f = file("findOrdinaryFile", path);
     return f && !(f->attributes & (kHidden | kSystem));
@@ -88,6 +93,7 @@ class FakePlatform final : public Platform {
   }
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override {
     const bool there = files.count(path);
+    if (readOnly.count(path.substr(0, path.find_last_of('\\')))) return false;
     if (failing && failing("writeNewFile", path)) {
       // A write that breaks off part-way, as on a full disk, leaves a partial file behind.
       if (!there) files[path] = File{bytes.substr(0, bytes.size() / 2)};

@@ -21,12 +21,12 @@ inline std::string checkSettingsFile(const std::string& bytes) {
   form.Form_Load();  // must not throw or crash, whatever the file holds
   if (form.blnLoading || form.lblTotalRam.caption() != "2048 MB") return "start-up did not finish";
   form.lblCmdMinimize_Click();
-  form.SessionEnding();
+  form.SessionEnding(false);
   if (os.files[path].bytes != bytes) return "saving with no choice changed altered the file";
 
   const auto line0 = form.lstSettings.listCount() ? form.lstSettings.item(0) : "1";
   form.SetSettingsLine(0, line0);
-  form.SessionEnding();
+  form.SessionEnding(false);
   const std::string saved = os.files[path].bytes;
   if (os.files.size() != 1) return "a temporary file was left behind";
   frmMain again(os);
@@ -37,7 +37,7 @@ inline std::string checkSettingsFile(const std::string& bytes) {
   const auto& store = form.lstSettings.items();
   if (store.back().empty() || saved.rfind("\xEF\xBB\xBF", 0) == 0) return "";
   if (again.lstSettings.items() != store) return "loading what was saved gave another store";
-  again.SessionEnding();
+  again.SessionEnding(false);
   if (os.files[path].bytes != saved) return "the bytes saved changed from one save to the next";
   return "";
 }

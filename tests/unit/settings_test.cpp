@@ -126,10 +126,28 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   EXPECT_EQ(choicesOf(locked), kDesignTime) << "the controls keep what they hold";
   locked.optRAMLevel.select(0);
   locked.lblCmdMinimize_Click();
-  locked.SessionEnding();
+  locked.SessionEnding(false);
   locked.mnuPopupExit_Click();
   EXPECT_EQ(os.settingsFile(), "2\r\n1\r\n7");
   EXPECT_TRUE(os.ended);
+}
+
+TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolder) {
+  const std::string mine = os.localAppData + "\\Tarnwick Demo\\Settings.qkv";
+  const std::string placed = "2\r\n1\r\n7\r\n0\r\n0\r\n0\r\n1";
+  os.readOnly = {os.folder};  // Program Files, to a standard user
+  os.files[os.settingsPath()] = {placed};
+  frmMain& first = start(std::nullopt);
+  EXPECT_EQ(choicesOf(first), "21 7 0001") << "read from beside the exe";
+  first.optRAMLevel.select(0);
+  first.lblCmdMinimize_Click();
+  EXPECT_EQ(os.files[mine].bytes, "0" + placed.substr(1));
+  EXPECT_EQ(os.settingsFile(), placed) << "the exe's folder untouched";
+  EXPECT_EQ(choicesOf(start(std::nullopt)), "01 7 0001") << "the user's own file comes first";
+  os.files.clear();
+  start(std::nullopt);
+  EXPECT_EQ(os.files[mine].bytes, kDefaultFile) << "none anywhere: the defaults, in the user's";
+  EXPECT_EQ(os.files.size(), 1u);
 }
 
 TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFails) {

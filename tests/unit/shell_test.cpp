@@ -54,13 +54,21 @@ TEST_F(ShellTest, ExitStopsTheTimersSavesThenRemovesTheIconThenEnds) {
   form.lblCmdClose_Click();
   EXPECT_EQ(atPumps, "010 110 100 ");
   EXPECT_TRUE(os.ended);
-  // Logging off saves the choices, even during a run.
-  form.SetSettingsLine(4, "0");
-  modOptimize::blnOptimizing = true;
-  form.tmrTimer.setEnabled(true), form.tmrGlobalTimer.setEnabled(true);
-  form.SessionEnding();
-  EXPECT_EQ(os.settingsFile(), "2\r\n0\r\n20\r\n1\r\n0\r\n1\r\n0");
-  EXPECT_TRUE(os.boxes.empty() && !form.tmrTimer.enabled() && !form.tmrGlobalTimer.enabled());
+  // Logging off, or an installer closing the program, saves the choices even during a run; the
+  // installer's request ends the program once the run is over.
+  for (const bool closeApp : {false, true}) {
+    form.SetSettingsLine(4, closeApp ? "1" : "0");
+    form.lngFreeRam = 3, form.lngUsedRam = 0;
+    form.cmdOptimizeNow_Click();
+    form.tmrTimer.setEnabled(true), form.tmrGlobalTimer.setEnabled(true);
+    os.ended = false;
+    form.SessionEnding(closeApp);
+    EXPECT_EQ(os.settingsFile(),
+              closeApp ? "2\r\n0\r\n20\r\n1\r\n1\r\n1\r\n0" : "2\r\n0\r\n20\r\n1\r\n0\r\n1\r\n0");
+    EXPECT_TRUE(os.boxes.empty() && !form.tmrTimer.enabled() && !os.ended);
+    os.runLoop();
+    EXPECT_EQ(os.ended, closeApp);
+  }
 }
 
 TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboardAsk) {

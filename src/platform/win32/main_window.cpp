@@ -254,14 +254,13 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE: {
       int16_t cancel = 0;
-      core_.Form_Unload(cancel);
-      if (!cancel) DestroyWindow(hwnd_);  // only if ending the process did not already
+      core_.Form_Unload(cancel);  // ends the program, or refuses
       return 0;
     }
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) core_.SessionEnding();
+      if (wParam) core_.SessionEnding((lParam & ENDSESSION_CLOSEAPP) != 0);
       return 0;
     case WM_DESTROY:
       for (UINT_PTR id = 1; id <= timers_.size(); ++id) KillTimer(hwnd_, id);

@@ -1,4 +1,8 @@
 // Files, on the wide API so that any folder name works, and text as the user's system writes it.
+#include <windows.h>
+// After <windows.h>.
+#include <shlobj.h>
+
 #include <vector>
 
 #include "platform/win32/scoped.h"
@@ -32,6 +36,28 @@ std::string Win32Platform::exeFolder() {
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string Win32Platform::localAppDataFolder() {
+  wchar_t folder[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    return {};
+  return narrow(folder);
+}
+
+// Tried, not read from the folder's rights: Program Files to a standard user, a read-only
+// share or medium, a folder another program has locked down all refuse the same way.
+bool Win32Platform::folderWritable(const std::string& folder) {
+  const std::wstring probe = widen(folder) + L"\\~" + std::to_wstring(GetCurrentProcessId()) +
+                             L"-" + std::to_wstring(GetTickCount64()) + L".tmp";
+  const Handle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return file.get() != INVALID_HANDLE_VALUE;
+}
+
+bool Win32Platform::createFolder(const std::string& folder) {
+  const std::wstring path = widen(folder);
+  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool Win32Platform::findOrdinaryFile(const std::string& path) {

@@ -62,6 +62,9 @@ class Win32Platform final : public Platform {
   void runPosted();
 
   std::string exeFolder() override;
+  std::string localAppDataFolder() override;
+  bool folderWritable(const std::string& folder) override;
+  bool createFolder(const std::string& folder) override;
   bool findOrdinaryFile(const std::string& path) override;
   std::optional<uint32_t> fileAttributes(const std::string& path) override;
   bool setFileAttributes(const std::string& path, uint32_t attributes) override;

@@ -93,8 +93,10 @@ void Win32Platform::showOtherInstance() {
   }
 }
 
+// Through the message loop, so that the window, the tray icon and the rest are cleaned up as
+// the program returns from its entry point.
 void Win32Platform::endProgram() {
-  ExitProcess(0);
+  if (main_) DestroyWindow(main_);
 }
 
 ShellApi::Version Win32Platform::programVersion() {
