@@ -1,12 +1,15 @@
 # make run   build Tarnwick.exe and start it (under Wine on Linux)
-# make test  unit tests natively under sanitizers, a short fuzz run, end-to-end tests under Wine
+# make test  unit tests natively under sanitizers, a short fuzz run, end-to-end tests under Wine,
+#            then the install test
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
 # make lint  clang-tidy and cppcheck, clean or failing
 # make dist  build/dist: the exe, README and LICENSE zipped, a per-user MSI, SHA256SUMS;
 #            signed with SIGN_CERT=cert.pem SIGN_KEY=key.pem
+# make install-test  the MSI under Wine: install, upgrade, refusals, uninstall; the downloads
 # make fuzz  the settings fuzzer for FUZZ_SECONDS (600)
-.PHONY: all deps native fuzz fuzz-build fuzz-short exe unit e2e test run bench lint dist clean
+.PHONY: all deps native fuzz fuzz-build fuzz-short exe unit e2e install-test test run bench lint \
+	dist clean
 
 ifeq ($(OS),Windows_NT)
 WIN_PRESET := windows
@@ -60,7 +63,12 @@ fuzz: fuzz-build
 e2e: exe
 	scripts/run-e2e
 
+# The install test runs Wine too: after the e2e suite, never beside it.
 test: unit e2e
+	$(MAKE) --no-print-directory install-test
+
+install-test: dist
+	tests/install/run
 
 bench: native exe
 	cmake --build --preset native --target core_bench
