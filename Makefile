@@ -1,11 +1,15 @@
 # make run   build Tarnwick.exe and start it (under Wine on Linux)
-# make test  unit tests natively under sanitizers, a short fuzz run, end-to-end tests under Wine
+# make test  unit tests natively under sanitizers, a short fuzz run, end-to-end tests under Wine,
+#            then the install test
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
 # make lint  clang-tidy and cppcheck, clean or failing
-# make dist  tarnwick-1.0.0-win64.zip: the exe, README and LICENSE
+# make dist  build/dist: the exe, README and LICENSE zipped, a per-user MSI, SHA256SUMS;
+#            signed with SIGN_CERT=cert.pem SIGN_KEY=key.pem
+# make install-test  the MSI under Wine: install, upgrade, refusals, uninstall; the downloads
 # make fuzz  the settings fuzzer for FUZZ_SECONDS (600)
-.PHONY: all deps native fuzz fuzz-build fuzz-short exe unit e2e test run bench lint dist clean
+.PHONY: all deps native fuzz fuzz-build fuzz-short exe unit e2e install-test test run bench lint \
+	dist clean
 
 ifeq ($(OS),Windows_NT)
 WIN_PRESET := windows
@@ -59,7 +63,12 @@ fuzz: fuzz-build
 e2e: exe
 	scripts/run-e2e
 
+# The install test runs Wine too: after the e2e suite, never beside it.
 test: unit e2e
+	$(MAKE) --no-print-directory install-test
+
+install-test: dist
+	tests/install/run
 
 bench: native exe
 	cmake --build --preset native --target core_bench
@@ -72,13 +81,11 @@ else
 	scripts/run
 endif
 
-# What users download: the exe, the README and the licence in one zip.
-DIST := tarnwick-1.0.0-win64
-dist: exe
-	rm -rf build/dist && mkdir -p build/dist/$(DIST)
-	cp build/win/Tarnwick.exe README.md LICENSE build/dist/$(DIST)/
-	cd build/dist && cmake -E tar cf ../../$(DIST).zip --format=zip $(DIST)
-	@echo "$(DIST).zip"
+# What users download, named after the version in CMakeLists.txt (scripts/dist).
+dist: deps
+	cmake --preset $(WIN_PRESET) >/dev/null
+	cmake --build --preset $(WIN_PRESET) --target Tarnwick
+	SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" scripts/dist
 
 lint: native exe
 	scripts/lint
