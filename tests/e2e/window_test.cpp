@@ -157,9 +157,10 @@ TEST(About, ShowsTitleAndVersionOverTheMainWindowAndStartsSystemInformation) {
   click(app.control(kIdAbout));
   HWND about = nullptr;
   ASSERT_TRUE(waitFor([&] { return (about = findWindowOf(app.pid(), L"TarnwickDialog")); }));
-  EXPECT_EQ(text(about) + L"|" + text(GetDlgItem(about, kIdAboutTitle)) + L"|" +
-                text(GetDlgItem(about, kIdAboutVersion)),
-            L"About Tarnwick Demo|Tarnwick Demo|Version 1.0.0");
+  EXPECT_EQ(
+      text(about) + L"|" + text(GetDlgItem(about, kIdAboutTitle)) + L"|" +
+          text(GetDlgItem(about, kIdAboutVersion)),
+      L"About Tarnwick Demo|Tarnwick Demo|Version " + fromEnv(L"TARNWICK_VERSION", L"").wstring());
   EXPECT_EQ(GetWindow(about, GW_OWNER), app.window());
   EXPECT_FALSE(IsWindowEnabled(app.window())) << "modal";
   std::this_thread::sleep_for(500ms);
