@@ -3,15 +3,25 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/platform.h"
 
 namespace tarnwick::choices {
 
-// RAM level ("Low", "Moderate", "High"): percent of used memory claimed on top of the free.
-inline constexpr int16_t kRamLevels[] = {10, 15, 20};
-// Free-memory trigger ("10%", "20%", "30%"): share of total memory.
-inline constexpr float kFreeLimits[] = {0.1f, 0.2f, 0.3f};
+// RAM level ("Low", "Moderate", "High"): percent of used memory claimed on top of the free;
+// none for an index the group does not have.
+inline std::optional<int16_t> ramLevel(int index) {
+  constexpr int16_t kLevels[] = {10, 15, 20};
+  if (index < 0 || index >= 3) return std::nullopt;
+  return kLevels[index];
+}
+// Free-memory trigger ("10%", "20%", "30%"): share of total memory; none for no choice.
+inline std::optional<float> freeLimit(int index) {
+  constexpr float kLimits[] = {0.1f, 0.2f, 0.3f};
+  if (index < 0 || index >= 3) return std::nullopt;
+  return kLimits[index];
+}
 
 // Active application: "High" runs above normal, not at HIGH; "Normal" at normal.
 inline uint32_t activeClass(int index) {

@@ -45,6 +45,16 @@ class frmMain {
 
   // Hidden storage controls: typed variables with change events, never shown.
   forms::ListBox lstSettings;
+  // The store's lines, one choice each, in the file's order.
+  enum SettingsLine : int {
+    kLineRamLevel,     // optRAMLevel's index
+    kLineEveryOn,      // chkAutoOptimize(0): "1" or "0"
+    kLineInterval,     // txtInterval's text
+    kLineLowMemoryOn,  // chkAutoOptimize(1): "1" or "0"
+    kLinePercent,      // cbbPercent's index
+    kLineActive,       // optActive's index
+    kLineNonActive,    // optNonActive's index
+  };
   forms::TextBox txtTime, txtSeconds{"0"}, txtMinutes{"0"};
 
   forms::Timer tmrTimer{987, true};
@@ -140,7 +150,7 @@ class frmMain {
                           forms::ListBox& lstSettingsList);
   void ApplySettings();
   // Writes one line of the store; a store too short for it is first filled with the defaults.
-  void SetSettingsLine(int line, std::string text);
+  void SetSettingsLine(SettingsLine line, std::string text);
 
   // Memory status and the global tick.
   void TimerCode();
@@ -179,7 +189,7 @@ class frmMain {
   // program's folder is unknown.
   std::string SettingsPath(const std::string& strPath, const std::string& strFileName);
   std::string SettingsReadPath(const std::string& strPath, const std::string& strFileName);
-  void PriorityChosen(uint32_t& priority, uint32_t value, int line,
+  void PriorityChosen(uint32_t& priority, uint32_t value, SettingsLine line,
                       const forms::OptionGroup& group);
   void ApplyWorkingChoices();
   void RefreshStatus();

@@ -69,10 +69,11 @@ void frmMain::Form_Load() {
 // fire, a RAM level of 0, priority choices that change nothing until clicked again.
 void frmMain::ApplyWorkingChoices() {
   skipOnErrorSteps(
-      [&] { intRamLevel = choices::kRamLevels[optRAMLevel.selected()]; },
       [&] {
-        const int index = cbbPercent.listIndex();
-        if (index >= 0 && index <= 2) sngFreeLimit = choices::kFreeLimits[index];
+        if (const auto level = choices::ramLevel(optRAMLevel.selected())) intRamLevel = *level;
+      },
+      [&] {
+        if (const auto limit = choices::freeLimit(cbbPercent.listIndex())) sngFreeLimit = *limit;
       },
       [&] { lngActivePriority = choices::activeClass(optActive.selected()); },
       [&] { lngNonActivePriority = choices::nonActiveClass(optNonActive.selected()); });

@@ -43,10 +43,12 @@ void frmMain::txtTime_Change() {
       [&] {
         // An interval of exactly "0" is the off switch, once the user has finished typing it:
         // "20" becomes "0" on the way to "30".
-        if (lstSettings.listCount() <= 2 || lstSettings.item(2) != "0") return;
+        if (lstSettings.listCount() <= kLineInterval || lstSettings.item(kLineInterval) != "0")
+          return;
         if (chkAutoOptimize[0].value() != 1 || txtInterval.focused()) return;
         switchedOff = true;
-        skipOnErrorSteps([&] { SetSettingsLine(1, "0"); }, [&] { chkAutoOptimize[0].setValue(0); },
+        skipOnErrorSteps([&] { SetSettingsLine(kLineEveryOn, "0"); },
+                         [&] { chkAutoOptimize[0].setValue(0); },
                          [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
                          [&] { platform_.doEvents(); });
       },
@@ -74,7 +76,8 @@ void frmMain::txtMinutes_Change() {
       [&] {
         // An interval that is not a number is never reached. One lowered below the minutes
         // already counted fires at the next minute instead of never again.
-        const auto interval = parseNumber(lstSettings.item(2), platform_.decimalSeparator());
+        const auto interval =
+            parseNumber(lstSettings.item(kLineInterval), platform_.decimalSeparator());
         if (!interval) return;
         const double whole = std::floor(*interval);
         if (whole < 1 || counter(txtMinutes) < whole) return;
@@ -86,7 +89,7 @@ void frmMain::txtMinutes_Change() {
 
 void frmMain::txtInterval_Change() {
   if (blnLoading) return;
-  SetSettingsLine(2, txtInterval.text());
+  SetSettingsLine(kLineInterval, txtInterval.text());
   platform_.doEvents();
 }
 

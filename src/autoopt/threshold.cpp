@@ -22,14 +22,14 @@ void frmMain::TestFreeMemory() {
 void frmMain::cbbPercent_Click() {
   if (blnLoading) return;
   const int index = cbbPercent.listIndex();
-  if (index >= 0 && index <= 2) sngFreeLimit = choices::kFreeLimits[index];
-  SetSettingsLine(4, numberText(index));
+  if (const auto limit = choices::freeLimit(index)) sngFreeLimit = *limit;
+  SetSettingsLine(kLinePercent, numberText(index));
 }
 
 void frmMain::chkAutoOptimize_Click(int16_t Index) {
   if (blnLoading) return;
-  if (Index == 0) SetSettingsLine(1, chkAutoOptimize[0].value() != 0 ? "1" : "0");
-  if (Index == 1) SetSettingsLine(3, chkAutoOptimize[1].value() == 1 ? "1" : "0");
+  if (Index == 0) SetSettingsLine(kLineEveryOn, chkAutoOptimize[0].value() != 0 ? "1" : "0");
+  if (Index == 1) SetSettingsLine(kLineLowMemoryOn, chkAutoOptimize[1].value() == 1 ? "1" : "0");
 }
 
 }  // namespace tarnwick

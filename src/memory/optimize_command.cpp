@@ -29,8 +29,8 @@ void frmMain::mnuPopupOptimize_Click() {
 
 void frmMain::optRAMLevel_Click(int16_t Index) {
   if (blnLoading) return;
-  if (Index >= 0 && Index <= 2) intRamLevel = choices::kRamLevels[Index];
-  SetSettingsLine(0, numberText(Index));
+  if (const auto level = choices::ramLevel(Index)) intRamLevel = *level;
+  SetSettingsLine(kLineRamLevel, numberText(Index));
   platform_.doEvents();
 }
 

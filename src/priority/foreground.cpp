@@ -33,7 +33,7 @@ void frmMain::BoostForegroundProcess(const OsHandle& window) {
 
 // A new class applies at once, even with the same window in front, and is recorded in the
 // group's settings line.
-void frmMain::PriorityChosen(uint32_t& priority, uint32_t value, int line,
+void frmMain::PriorityChosen(uint32_t& priority, uint32_t value, SettingsLine line,
                              const forms::OptionGroup& group) {
   if (blnLoading) return;
   priority = value;
@@ -44,11 +44,12 @@ void frmMain::PriorityChosen(uint32_t& priority, uint32_t value, int line,
 }
 
 void frmMain::optActive_Click(int16_t Index) {
-  PriorityChosen(lngActivePriority, choices::activeClass(Index), 5, optActive);
+  PriorityChosen(lngActivePriority, choices::activeClass(Index), kLineActive, optActive);
 }
 
 void frmMain::optNonActive_Click(int16_t Index) {
-  PriorityChosen(lngNonActivePriority, choices::nonActiveClass(Index), 6, optNonActive);
+  PriorityChosen(lngNonActivePriority, choices::nonActiveClass(Index), kLineNonActive,
+                 optNonActive);
 }
 
 }  // namespace tarnwick

@@ -63,19 +63,6 @@ class DrawingSuspended {
 
 }  // namespace
 
-uint32_t modOptimize::GetPlatformId(ProcessApi& processes) {
-  return processes.getVersionPlatformId();
-}
-
-std::string modOptimize::TrimLastChar(const std::string& s) {
-  if (s.empty()) throw RuntimeError("Invalid procedure call or argument");
-  return s.substr(0, s.size() - 1);
-}
-
-void modOptimize::SetListTabStops(forms::ListBox& lst) {
-  lst.setTabStops({0, 270});
-}
-
 void frmMain::ListProcesses(const bool& blnListOnly) {
   const DrawingSuspended suspended(platform_, lstProcessList.hWnd);
   lstProcessList.clear();

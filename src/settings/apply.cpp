@@ -7,14 +7,17 @@ namespace tarnwick {
 // taken stay applied.
 void frmMain::ApplySettings() {
   const std::string separator = platform_.decimalSeparator();
-  const auto number = [&](int line) { return floorToInt16(lstSettings.item(line), separator); };
-  optRAMLevel.select(number(0));
-  chkAutoOptimize[0].setValue(number(1));
-  txtInterval.setText(lstSettings.item(2));  // cut to what the box takes; the store keeps it all
-  chkAutoOptimize[1].setValue(number(3));
-  cbbPercent.setListIndex(number(4));
-  optActive.select(number(5));
-  optNonActive.select(number(6));
+  const auto number = [&](SettingsLine line) {
+    return floorToInt16(lstSettings.item(line), separator);
+  };
+  optRAMLevel.select(number(kLineRamLevel));
+  chkAutoOptimize[0].setValue(number(kLineEveryOn));
+  // Cut to what the box takes; the store keeps it all.
+  txtInterval.setText(lstSettings.item(kLineInterval));
+  chkAutoOptimize[1].setValue(number(kLineLowMemoryOn));
+  cbbPercent.setListIndex(number(kLinePercent));
+  optActive.select(number(kLineActive));
+  optNonActive.select(number(kLineNonActive));
 }
 
 }  // namespace tarnwick

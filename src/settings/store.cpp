@@ -155,7 +155,7 @@ void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& 
                    });
 }
 
-void frmMain::SetSettingsLine(int line, std::string text) {
+void frmMain::SetSettingsLine(SettingsLine line, std::string text) {
   blnChoicesChanged = true;
   while (lstSettings.listCount() < line) {
     const auto missing = static_cast<size_t>(lstSettings.listCount());

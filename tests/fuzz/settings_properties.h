@@ -24,14 +24,15 @@ inline std::string checkSettingsFile(const std::string& bytes) {
   form.SessionEnding(false);
   if (os.files[path].bytes != bytes) return "saving with no choice changed altered the file";
 
-  const auto line0 = form.lstSettings.listCount() ? form.lstSettings.item(0) : "1";
-  form.SetSettingsLine(0, line0);
+  const auto line0 =
+      form.lstSettings.listCount() ? form.lstSettings.item(frmMain::kLineRamLevel) : "1";
+  form.SetSettingsLine(frmMain::kLineRamLevel, line0);
   form.SessionEnding(false);
   const std::string saved = os.files[path].bytes;
   if (os.files.size() != 1) return "a temporary file was left behind";
   frmMain again(os);
   again.Form_Load();
-  again.SetSettingsLine(0, line0);
+  again.SetSettingsLine(frmMain::kLineRamLevel, line0);
   // A final empty line cannot be told from the line break a file may end with, and a line 0
   // that starts with a UTF-8 mark loses it; every other store comes back whole.
   const auto& store = form.lstSettings.items();

@@ -102,7 +102,7 @@ TEST_F(OptimizeTest, ARunClimbsBlockByBlockHoldsEveryBlockThenReleasesThemAll) {
       fullBlocks &= block.empty() || block == modOptimize::RamBlock(1000000, u' ');
   };
   form.optRAMLevel.select(0);
-  EXPECT_EQ(form.lstSettings.item(0), "0");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineRamLevel), "0");
   EXPECT_EQ(optimize(20, 1, form.intRamLevel), 3) << "1 + 10 % of 20: three blocks together";
   EXPECT_TRUE(fullBlocks);
   EXPECT_EQ(progress, (std::vector<float>{1, 2, 3, 0}));
@@ -115,7 +115,7 @@ TEST_F(OptimizeTest, ARunClimbsBlockByBlockHoldsEveryBlockThenReleasesThemAll) {
   form.form.setWindowState(forms::WindowState::Minimized);
   os.onMemoryStatus = [&] { EXPECT_EQ(form.intRefreshTicks, 10); };
   form.optRAMLevel.select(2);
-  EXPECT_EQ(form.lstSettings.item(0), "2");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineRamLevel), "2");
   EXPECT_EQ(optimize(5, 1, form.intRamLevel), 2);
   EXPECT_EQ(form.intRefreshTicks, 60);
   os.onMemoryStatus = nullptr;
@@ -217,7 +217,7 @@ TEST_F(OptimizeTest, TheTriggerFiresStrictlyBelowTheChosenShareWhenArmedAndWaits
   };
   form.cbbPercent.setListIndex(1);
   form.cbbPercent.setListIndex(2);
-  EXPECT_EQ(form.lstSettings.item(4), "2");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLinePercent), "2");
   EXPECT_TRUE(fires(1000, 299));
   EXPECT_FALSE(fires(1000, 100, 0)) << "the next refresh, still below, waits";
   EXPECT_FALSE(fires(1000, 100, 4));
@@ -231,16 +231,16 @@ TEST_F(OptimizeTest, TheTriggerFiresStrictlyBelowTheChosenShareWhenArmedAndWaits
   form.cbbPercent.setListIndex(-1);
   EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f) << "no choice keeps the share in force";
   form.cbbPercent.setListIndex(0);
-  EXPECT_EQ(form.lstSettings.item(4), "0");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLinePercent), "0");
   EXPECT_FALSE(fires(1000, 100)) << "10 % now";
   form.chkAutoOptimize[1].setValue(0);
-  EXPECT_EQ(form.lstSettings.item(3), "0");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineLowMemoryOn), "0");
   EXPECT_FALSE(fires(1000, 50)) << "unchecked: never";
   form.chkAutoOptimize[1].setValue(1);
-  EXPECT_EQ(form.lstSettings.item(3), "1");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineLowMemoryOn), "1");
   EXPECT_TRUE(fires(1000, 99));
   form.chkAutoOptimize[0].setValue(1);
-  EXPECT_EQ(form.lstSettings.item(1), "1");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineEveryOn), "1");
 }
 
 class IntervalTest : public ::testing::Test, protected testing::LoadedWindow {
@@ -291,7 +291,9 @@ TEST_F(IntervalTest, RunsAtTheSixtiethChangeOfTheClockPerMinuteOfTheWholeInterva
   form.txtInterval.setText("0");
   tickClock();
   form.txtInterval.setText("30");
-  EXPECT_EQ(form.chkAutoOptimize[0].value() * 100 + form.lstSettings.item(2).size(), 102);
+  EXPECT_EQ(
+      form.chkAutoOptimize[0].value() * 100 + form.lstSettings.item(frmMain::kLineInterval).size(),
+      102);
   form.txtInterval.setText("0");
   form.txtInterval.setFocused(false);
   os.files.clear();
@@ -337,7 +339,7 @@ TEST_F(IntervalTest, TheUpDownStepsBetweenZeroAndNinetyNineInTheUsersLocale) {
   testing::Lines line2;
   form.txtInterval.Change = [&] {
     form.txtInterval_Change();
-    line2.push_back(form.lstSettings.item(2));
+    line2.push_back(form.lstSettings.item(frmMain::kLineInterval));
   };
   const auto step = [&](const std::string& from, bool up) {
     form.txtInterval.setText(from);

@@ -96,7 +96,7 @@ TEST_F(SettingsTest, LinesSplitAtCrAndAFileIsRewrittenInItsOwnShapeOnlyAfterACha
     window.lblCmdMinimize_Click();
     window.mnuPopupExit_Click();
     EXPECT_EQ(os.settingsFile(), shape.bytes) << "minimise and exit leave it as it was";
-    if (!shape.lines.empty()) window.SetSettingsLine(0, shape.lines[0]);
+    if (!shape.lines.empty()) window.SetSettingsLine(frmMain::kLineRamLevel, shape.lines[0]);
     save(window);
     EXPECT_EQ(os.settingsFile(), shape.lines.empty() ? shape.bytes : shape.canonical);
     EXPECT_FALSE(temporaryLeft());
@@ -116,7 +116,7 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   EXPECT_EQ(choicesOf(form), "21 7 0001");
   EXPECT_TRUE(os.ticks - before >= 750 && os.ticks - before <= 1500) << "about a second";
   before = os.ticks;
-  form.SetSettingsLine(0, "1");
+  form.SetSettingsLine(frmMain::kLineRamLevel, "1");
   save(form);
   EXPECT_EQ(os.settingsFile().substr(0, 3), "1\r\n");
   EXPECT_TRUE(os.ticks - before >= 250 && os.ticks - before <= 600) << "about half a second";
@@ -152,7 +152,7 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolde
 
 TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFails) {
   frmMain& form = start(kDefaultFile);
-  form.SetSettingsLine(2, "5");
+  form.SetSettingsLine(frmMain::kLineInterval, "5");
   const std::string fresh = "1\r\n0\r\n5\r\n1\r\n2\r\n1\r\n0";
   for (const std::string step :
        {"writeNewFile", "fileAttributes", "setFileAttributes", "moveFile", "deleteFile", ""}) {
@@ -206,7 +206,7 @@ TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKe
   EXPECT_EQ(form.intRamLevel, 15);
   frmMain& shorter = start("2\r\n1");
   EXPECT_EQ(shorter.sngFreeLimit, 0.0f) << "no share chosen: none in force";
-  shorter.SetSettingsLine(5, "0");
+  shorter.SetSettingsLine(frmMain::kLineActive, "0");
   EXPECT_EQ(shorter.lstSettings.items(), (Lines{"2", "1", "20", "1", "2", "0"}))
       << "a write beyond a short store fills it with the defaults first";
 }

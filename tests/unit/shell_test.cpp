@@ -44,7 +44,7 @@ TEST(StartUp, EachSubsystemComesUpAfterWhatItNeedsAndASecondInstanceTouchesNothi
 class ShellTest : public ::testing::Test, protected testing::LoadedWindow {};
 
 TEST_F(ShellTest, ExitStopsTheTimersSavesThenRemovesTheIconThenEnds) {
-  form.SetSettingsLine(0, "2");
+  form.SetSettingsLine(frmMain::kLineRamLevel, "2");
   os.files.clear();
   std::string atPumps;  // file written, icon there, timers running
   os.onPump = [&] {
@@ -57,7 +57,7 @@ TEST_F(ShellTest, ExitStopsTheTimersSavesThenRemovesTheIconThenEnds) {
   // Logging off, or an installer closing the program, saves the choices even during a run; the
   // installer's request ends the program once the run is over.
   for (const bool closeApp : {false, true}) {
-    form.SetSettingsLine(4, closeApp ? "1" : "0");
+    form.SetSettingsLine(frmMain::kLinePercent, closeApp ? "1" : "0");
     form.lngFreeRam = 3, form.lngUsedRam = 0;
     form.cmdOptimizeNow_Click();
     form.tmrTimer.setEnabled(true), form.tmrGlobalTimer.setEnabled(true);
@@ -307,12 +307,12 @@ TEST_F(PriorityTest, TheWatchAndTheOptionsLowerAllThenRaiseTheForegroundThenList
   EXPECT_EQ(classesAfter([&] { form.optActive.select(0); }),
             (std::vector<uint32_t>{kAbove, kNormal, kNormal, kNormal}))
       << "a new choice acts at once, with the same window in front";
-  EXPECT_EQ(form.lstSettings.item(5), "0");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineActive), "0");
   ASSERT_EQ(passes.size(), 2u);
   EXPECT_EQ(passes[0][0] + passes[1][0], "C:\\editor.exe\tNORMALC:\\editor.exe\tABOVE NORMAL");
   EXPECT_EQ(classesAfter([&] { form.optNonActive.select(1); }),
             (std::vector<uint32_t>{kAbove, kBelow, kBelow, kBelow}));
-  EXPECT_EQ(form.lstSettings.item(6), "1");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineNonActive), "1");
   EXPECT_TRUE(classesAfter([&] { form.WatchForegroundWindow(); }).size() && passes.empty())
       << "the same foreground window: nothing to do";
   os.foreground = 0x6000;
@@ -328,7 +328,7 @@ TEST_F(PriorityTest, TheWatchAndTheOptionsLowerAllThenRaiseTheForegroundThenList
   os.foreground = 0;  // no foreground window at all: all down, none up
   EXPECT_EQ(classesAfter([&] { form.optActive.select(1); }),
             (std::vector<uint32_t>{kBelow, kBelow, kBelow, kBelow, kHigh}));
-  EXPECT_EQ(form.lstSettings.item(5), "1");
+  EXPECT_EQ(form.lstSettings.item(frmMain::kLineActive), "1");
 }
 
 }  // namespace

@@ -48,8 +48,12 @@ std::string Win32Platform::localAppDataFolder() {
 // Tried, not read from the folder's rights: Program Files to a standard user, a read-only
 // share or medium, a folder another program has locked down all refuse the same way.
 bool Win32Platform::folderWritable(const std::string& folder) {
-  const std::wstring probe = widen(folder) + L"\\~" + std::to_wstring(GetCurrentProcessId()) +
-                             L"-" + std::to_wstring(GetTickCount64()) + L".tmp";
+  // A name of this process and moment; its own digits, since the library's wide formatting
+  // costs the exe some 10 KB.
+  std::wstring probe = widen(folder) + L"\\~tarnwick-";
+  for (uint64_t n = (uint64_t{GetCurrentProcessId()} << 32) ^ GetTickCount64(); n; n /= 16)
+    probe += L"0123456789abcdef"[n % 16];
+  probe += L".tmp";
   const Handle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
   return file.get() != INVALID_HANDLE_VALUE;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/win32/dialog_window.h"
+#include "base/runtime.h"
 #include "platform/win32/text.h"
 
 namespace tarnwick::win32 {
@@ -160,8 +160,7 @@ void Win32Platform::messageBoxAside(OsHandle owner, const std::string& text,
 }
 
 void Win32Platform::showModal(Dialog& dialog, OsHandle owner) {
-  DialogWindow window(instance_, dialog);
-  window.runModal(as<HWND>(owner));
+  if (modalHost_) modalHost_(dialog, as<HWND>(owner));
 }
 
 }  // namespace tarnwick::win32

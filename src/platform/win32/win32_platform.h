@@ -128,12 +128,15 @@ class Win32Platform final : public Platform {
   TrayIcon& tray() { return tray_; }
   // The window whose keyboard navigation the pump handles, and which positions are scaled for.
   void setMainWindow(HWND window) { main_ = window; }
+  // What shows a dialog of the core as a real window: the window toolkit above the core.
+  void setModalHost(std::function<void(Dialog&, HWND owner)> host) { modalHost_ = std::move(host); }
 
  private:
   HINSTANCE instance_;
   void wake();
 
   HWND main_ = nullptr;
+  std::function<void(Dialog&, HWND)> modalHost_;
   std::deque<std::function<void()>> posted_;
   bool woken_ = false;  // a wake-up for the oldest is on its way
   TrayIcon tray_;

@@ -1,12 +1,12 @@
-#include "platform/win32/control_set.h"
+#include "host/control_set.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "../../../res/resource.h"
+#include "../../res/resource.h"
 #include "platform/win32/text.h"
-#include "platform/win32/window_base.h"
+#include "host/window_base.h"
 
 namespace tarnwick::win32 {
 namespace {

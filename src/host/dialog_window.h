@@ -4,9 +4,10 @@
 #include <windows.h>
 
 #include "forms/layout.h"
-#include "platform/win32/control_set.h"
+#include "host/control_set.h"
+#include "host/fonts.h"
 #include "platform/win32/dpi.h"
-#include "platform/win32/window_base.h"
+#include "host/window_base.h"
 
 namespace tarnwick::win32 {
 

@@ -4,7 +4,8 @@
 #include <cstdlib>
 
 #include "app/frmMain.h"
-#include "platform/win32/main_window.h"
+#include "host/dialog_window.h"
+#include "host/main_window.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -19,6 +20,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   tarnwick::win32::Win32Platform platform(instance);
+  platform.setModalHost([instance](tarnwick::Dialog& dialog, HWND owner) {
+    tarnwick::win32::DialogWindow(instance, dialog).runModal(owner);
+  });
   tarnwick::frmMain core(platform);
   tarnwick::win32::MainWindow window(platform, core);
   if (!window.create()) return 1;

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "app/frmMain.h"
-#include "platform/win32/control_set.h"
+#include "host/control_set.h"
+#include "host/fonts.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/scoped.h"
-#include "platform/win32/skin.h"
+#include "host/skin.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/window_base.h"
+#include "host/window_base.h"
 
 namespace tarnwick::win32 {
 

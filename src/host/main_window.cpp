@@ -1,11 +1,11 @@
-#include "platform/win32/main_window.h"
+#include "host/main_window.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include <memory>
 
-#include "../../../res/resource.h"
+#include "../../res/resource.h"
 #include "about/frmAbout.h"
 #include "platform/win32/text.h"
 

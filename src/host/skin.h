@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms/layout.h"
+#include "host/fonts.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/scoped.h"
 

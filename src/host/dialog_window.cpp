@@ -1,6 +1,6 @@
-#include "platform/win32/dialog_window.h"
+#include "host/dialog_window.h"
 
-#include "platform/win32/skin.h"
+#include "host/skin.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_platform.h"
 

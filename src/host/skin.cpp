@@ -1,8 +1,10 @@
-#include "platform/win32/skin.h"
+#include "host/skin.h"
 
 #include <algorithm>
 
 #include "app/layout.h"
+#include "base/runtime.h"
+#include "platform/win32/text.h"
 
 namespace tarnwick::win32 {
 namespace {
@@ -101,23 +103,61 @@ class Painter {
   const Palette& c;
 };
 
-// Where each hot spot of the layout lies, in pixels.
+// Where each hot spot of the layout lies, in pixels, and the names the art shows on two of them.
 struct HotSpots {
   RECT about{}, minimize{}, close{}, optimize{};
+  std::wstring aboutText, optimizeText;
 };
+
+// A name as the art shows it: without the "&" that marks its access key.
+std::wstring shown(const char* name) {
+  std::wstring text = widen(name ? name : "");
+  text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
+  return text;
+}
 
 HotSpots hotSpotsOf(const std::vector<Placement>& layout, UINT dpi) {
   HotSpots spots;
   for (const Placement& p : layout) {
     if (!std::holds_alternative<HotSpot>(p.model)) continue;
-    RECT* target = p.id == kIdAbout         ? &spots.about
-                   : p.id == kIdCmdMinimize ? &spots.minimize
-                   : p.id == kIdCmdClose    ? &spots.close
-                                            : &spots.optimize;
-    *target = pixels(p.twips, dpi);
+    switch (p.id) {
+      case kIdAbout:
+        spots.about = pixels(p.twips, dpi);
+        spots.aboutText = shown(p.name);
+        break;
+      case kIdCmdMinimize:
+        spots.minimize = pixels(p.twips, dpi);
+        break;
+      case kIdCmdClose:
+        spots.close = pixels(p.twips, dpi);
+        break;
+      case kIdOptimizeNow:
+        spots.optimize = pixels(p.twips, dpi);
+        spots.optimizeText = shown(p.name);
+        break;
+      default:
+        throw RuntimeError("A hot spot the skin has no art for");
+    }
   }
   return spots;
 }
+
+// Captions over the controls they head, placed from where the layout puts those controls: a
+// container's caption is its name; sections run from the body's left margin.
+struct Heading {
+  int control;
+  const wchar_t* text;  // none: the control's name
+  int above;            // twips over the control's top
+  bool section;
+};
+constexpr Heading kHeadings[] = {
+    {kIdPicture1, nullptr, 290, true},
+    {kIdAutoOptimize0, L"Automatic optimization", 270, true},
+    {kIdPicture2, L"Process priority", 630, true},
+    {kIdPicture2, nullptr, 300, false},
+    {kIdPicture3, nullptr, 300, false},
+};
+constexpr int kBodyLeft = 480;
 
 void drawHeader(const Painter& p, HDC dc, HICON icon, const HotSpots& spots,
                 const std::wstring& title) {
@@ -143,8 +183,8 @@ void drawHeader(const Painter& p, HDC dc, HICON icon, const HotSpots& spots,
   }
   p.text(L"i", {cx, cy, cx + d, cy + d}, p.c.headerText, 8, true,
          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  p.text(L"About", {cx + d + p.px(90), about.top, about.right, about.bottom}, p.c.headerText, 9,
-         true);
+  p.text(spots.aboutText, {cx + d + p.px(90), about.top, about.right, about.bottom}, p.c.headerText,
+         9, true);
 
   // Minimise and close glyphs.
   const int stroke = p.px(30) > 1 ? p.px(30) : 1;
@@ -159,22 +199,28 @@ void drawHeader(const Painter& p, HDC dc, HICON icon, const HotSpots& spots,
          p.c.headerText, stroke);
 }
 
-void drawBody(const Painter& p, const HotSpots& spots, const std::wstring& version) {
+void drawBody(const Painter& p, const std::vector<Placement>& layout, const HotSpots& spots,
+              const std::wstring& version) {
   p.fill(p.rect(0, kHeaderHeight, kMainClientTwips.width, kMainClientTwips.height - kHeaderHeight),
          p.c.body);
 
-  p.section(L"RAM level", 480, 1560);
-  p.section(L"Automatic optimization", 480, 2370);
+  for (const Heading& heading : kHeadings) {
+    const auto placed = std::find_if(layout.begin(), layout.end(),
+                                     [&](const Placement& c) { return c.id == heading.control; });
+    if (placed == layout.end()) continue;
+    const std::wstring text = heading.text ? heading.text : shown(placed->name);
+    const int top = placed->twips.top - heading.above;
+    if (heading.section)
+      p.section(text, kBodyLeft, top);
+    else
+      p.text(text, p.rect(placed->twips.left, top, 2500, 255), p.c.muted, 8, false);
+  }
   const int rule = p.px(3405);
-  p.line(p.px(480), rule, p.px(5820), rule, p.c.rule, 1);
+  p.line(p.px(kBodyLeft), rule, p.px(5820), rule, p.c.rule, 1);
 
   p.roundBox(spots.optimize, p.c.button, p.c.buttonEdge, 180);
-  p.text(L"Optimize Now", spots.optimize, p.c.buttonText, 9, true,
+  p.text(spots.optimizeText, spots.optimize, p.c.buttonText, 9, true,
          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-
-  p.section(L"Process priority", 480, 4530);
-  p.text(L"Active application", p.rect(480, 4860, 2500, 255), p.c.muted, 8, false);
-  p.text(L"Other applications", p.rect(3240, 4860, 2500, 255), p.c.muted, 8, false);
 
   p.text(version, p.rect(380, 7740, 5535, 255), p.c.muted, 7, false,
          DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
@@ -200,7 +246,7 @@ void Skin::render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placem
   Selected selected(dc, bitmap_.get());
   const Painter painter(dc, dpi, fonts, palette_);
   const HotSpots spots = hotSpotsOf(layout, dpi);
-  drawBody(painter, spots, version);
+  drawBody(painter, layout, spots, version);
   drawHeader(painter, dc, icon, spots, title);
 
   // A thin frame, since the window has no border of its own.
