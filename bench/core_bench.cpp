@@ -22,7 +22,7 @@ void OptimizeRam(benchmark::State& state) {
   FakePlatform os;
   os.memory = {64ull << 30, 32ull << 30, 64ull << 30};
   frmMain form(os);
-  for (auto _ : state) {
+  while (state.KeepRunning()) {
     form.lngFreeRam = kBlocks;
     form.lngUsedRam = 0;
     form.intRamLevel = 0;
@@ -35,7 +35,7 @@ void OptimizeRam(benchmark::State& state) {
 BENCHMARK(OptimizeRam)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BareAllocateAndFill(benchmark::State& state) {
-  for (auto _ : state) {
+  while (state.KeepRunning()) {
     std::vector<modOptimize::RamBlock> blocks(kBlocks + 1);
     for (int i = 0; i < kBlocks; ++i) blocks[i] = modOptimize::NewRamBlock();
     benchmark::DoNotOptimize(blocks.data());
@@ -52,7 +52,7 @@ void ListProcesses(benchmark::State& state) {
     os.processes.push_back(
         {pid * 4, "C:\\Program Files\\Vendor\\app" + std::to_string(pid) + ".exe"});
   frmMain form(os);
-  for (auto _ : state) form.ListProcesses(true);
+  while (state.KeepRunning()) form.ListProcesses(true);
   state.counters["processes/s"] = benchmark::Counter(
       1000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }

@@ -49,9 +49,9 @@ size_t linuxAnonymousBytes(const std::wstring& procFolder) {
 // A program started from a fresh folder of its own, stopped and removed afterwards.
 class Started {
  public:
-  Started(const fs::path& exe, const wchar_t* tag, const std::string& settings = "") {
-    folder_ = fs::temp_directory_path() /
-              (std::wstring(L"tarnwick-bench-") + tag + L"-" + std::to_wstring(GetTickCount64()));
+  Started(const fs::path& exe, const wchar_t* tag, const std::string& settings = "")
+      : folder_(fs::temp_directory_path() / (std::wstring(L"tarnwick-bench-") + tag + L"-" +
+                                             std::to_wstring(GetTickCount64()))) {
     fs::create_directories(folder_);
     exe_ = folder_ / exe.filename();
     fs::copy_file(exe, exe_);

@@ -183,9 +183,9 @@ class App {
   struct InPlace {};
   App(InPlace, const fs::path& folder) : folder_(folder), own_(false) {}
   // A fresh folder holding the exe, its name ending in `suffix`; not yet started.
-  explicit App(const std::wstring& suffix = L"") {
-    static std::atomic<int> counter{0};
-    folder_ = fs::temp_directory_path() / (L"tarnwick-e2e-" + std::to_wstring(counter++) + suffix);
+  explicit App(const std::wstring& suffix = L"")
+      : folder_(fs::temp_directory_path() /
+                (L"tarnwick-e2e-" + std::to_wstring(counter++) + suffix)) {
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::copy_file(exePath(), folder_ / L"Tarnwick.exe");
@@ -252,6 +252,7 @@ class App {
   }
 
  private:
+  static inline std::atomic<int> counter{0};
   fs::path folder_;
   bool own_ = true;
   PROCESS_INFORMATION process_{};

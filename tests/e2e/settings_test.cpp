@@ -14,7 +14,7 @@ namespace {
 using namespace tarnwick;
 using namespace e2e;
 
-const std::string kDefaults("1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0", 20);
+constexpr const char* kDefaults = "1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0";
 
 // Starts the program over a settings file holding `bytes`, lets `act` work it and closes it:
 // the file's bytes afterwards.

@@ -1,15 +1,13 @@
 // Preloaded into Wine so that sysinfo() agrees with the faked /proc/meminfo of the small
 // machine: total and free RAM are read from that file on every call; there is no swap.
-#define _GNU_SOURCE
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/sysinfo.h>
 
 static unsigned long field_kb(const char* text, const char* name) {
   const char* at = strstr(text, name);
-  unsigned long kb = 0;
-  if (at) sscanf(at + strlen(name), " %lu", &kb);
-  return kb;
+  return at ? strtoul(at + strlen(name), NULL, 10) : 0;
 }
 
 int sysinfo(struct sysinfo* info) {
@@ -19,11 +17,8 @@ int sysinfo(struct sysinfo* info) {
     fread(text, 1, sizeof text - 1, f);
     fclose(f);
   }
-  memset(info, 0, sizeof *info);
-  info->mem_unit = 1024;
+  *info = (struct sysinfo){.mem_unit = 1024, .procs = 1, .uptime = 1000};
   info->totalram = field_kb(text, "MemTotal:");
   info->freeram = field_kb(text, "MemFree:");
-  info->procs = 1;
-  info->uptime = 1000;
   return 0;
 }

@@ -41,7 +41,11 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
   const std::tuple<DWORD, bool, const wchar_t*> looks[] = {{96, false, L"main-window"},
                                                            {144, false, L"main-window-144dpi"},
                                                            {96, true, L"main-window-dark"}};
-  for (const auto& [dpi, dark, name] : looks) {
+  for (const auto& look : looks) {
+    // Named apart, not bound: a lambda below captures them.
+    const DWORD dpi = std::get<0>(look);
+    const bool dark = std::get<1>(look);
+    const wchar_t* name = std::get<2>(look);
     SCOPED_TRACE(name);
     const RegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
                                   REG_DWORD, &dpi, sizeof dpi);
@@ -279,7 +283,8 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
 // Whether the run going on ends while `still` holds, its bar climbing block by block.
 bool runEndsWhile(const App& app, const std::function<bool()>& still) {
   std::set<LRESULT> positions;
-  return waitFor([&] { return positions.insert(progress(app)), progress(app) == 0; }, 60s) &&
+  return waitFor([&] { return positions.insert(progress(app)), progress(app) == 0; },
+                 std::chrono::minutes(1)) &&
          positions.size() > 3 && still();
 }
 
@@ -362,7 +367,8 @@ TEST(Optimize, TheTriggerWaitsForTheWindowThenRunsOnceAndWaits) {
   EXPECT_LT(secondsToStart(app), roomy * 2 + 0.5);
   int runs = 0;
   bool running = false;
-  const auto end = std::chrono::steady_clock::now() + 12s;
+  // Past the run and two refreshes after it.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(9);
   while (std::chrono::steady_clock::now() < end) {
     const bool now = progress(app) > 0;
     runs += now && !running;

@@ -59,10 +59,10 @@ TEST(Numbers, AreRoundedHalfToEvenAndOverflowIsAnError) {
   EXPECT_EQ(roundToInt32(-2147483648.4), INT32_MIN);
   EXPECT_EQ(addInt16(32766, 1), 32767);
   EXPECT_EQ(toInt16(-32768), -32768);
-  for (const auto& overflow : std::initializer_list<std::function<void()>>{
-           [] { roundToInt32(2147483648.0); }, [] { addInt16(32767, 1); }, [] { toInt16(-32769); },
-           [] { toInt32(1LL << 31); }})
-    EXPECT_THROW(overflow(), RuntimeError);
+  const std::function<void()> overflows[] = {[] { roundToInt32(2147483648.0); },
+                                             [] { addInt16(32767, 1); }, [] { toInt16(-32769); },
+                                             [] { toInt32(1LL << 31); }};
+  for (const auto& overflow : overflows) EXPECT_THROW(overflow(), RuntimeError);
 }
 
 TEST(Numbers, AreReadAndWrittenAsTheLocaleWritesThem) {

@@ -14,7 +14,7 @@ std::string choicesOf(const frmMain& f) {
          std::to_string(f.cbbPercent.listIndex()) + std::to_string(f.optActive.selected()) +
          std::to_string(f.optNonActive.selected());
 }
-const std::string kDesignTime = "20 0 0-110", kDefaultChoices = "10 20 1210";
+constexpr const char *kDesignTime = "20 0 0-110", *kDefaultChoices = "10 20 1210";
 
 class SettingsTest : public ::testing::Test {
  protected:

@@ -9,7 +9,7 @@
 namespace tarnwick::testing {
 
 inline constexpr uint64_t MB = 1048576;
-inline const std::string kDefaultFile("1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0", 20);
+inline constexpr const char* kDefaultFile = "1\r\n0\r\n20\r\n1\r\n2\r\n1\r\n0";
 using Lines = std::vector<std::string>;
 
 struct LoadedWindow {

@@ -1,5 +1,7 @@
 #include "platform/win32/tray_icon.h"
 
+#include <utility>
+
 #include "../../../res/resource.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/text.h"
@@ -36,13 +38,14 @@ void TrayIcon::setDpi(UINT dpi) {
   dpi_ = dpi;
   Icon icon = loadIcon(instance_, IDI_TARNWICK, metricFor(SM_CXSMICON, dpi));
   if (!icon) return;
-  nid_.hIcon = icon.get();
+  // The old one goes only at the end, once the shell has the new one.
+  const Icon old = std::exchange(icon_, std::move(icon));
+  nid_.hIcon = icon_.get();
   if (shown_) {
     NOTIFYICONDATAW change = nid_;
     change.uFlags = NIF_ICON;
     Shell_NotifyIconW(NIM_MODIFY, &change);
   }
-  icon_ = std::move(icon);  // the old one goes only once the shell has the new one
 }
 
 }  // namespace tarnwick::win32

@@ -149,14 +149,13 @@ void Win32Platform::messageBox(OsHandle owner, const std::string& text, const st
 void Win32Platform::messageBoxAside(OsHandle owner, const std::string& text,
                                     const std::string& title, uint32_t icon,
                                     std::function<void()> closed) {
-  auto box = std::make_unique<AsideBox>(
-      AsideBox{as<HWND>(owner), widen(text), widen(title), icon, std::move(closed)});
-  // On a thread of its own, so that its modal loop is not nested inside the caller's.
-  if (const Handle thread(CreateThread(nullptr, 0, showAside, box.get(), 0, nullptr)); thread) {
-    box.release();
-    return;
-  }
-  if (box->closed) box->closed();
+  // Handed to a thread of its own, so that its modal loop is not nested inside the caller's; the
+  // thread owns the box from here on, and hands it back to this thread when it is closed.
+  auto* box = new AsideBox{as<HWND>(owner), widen(text), widen(title), icon, std::move(closed)};
+  if (const Handle thread(CreateThread(nullptr, 0, showAside, box, 0, nullptr)); thread) return;
+  // No thread: nobody else has it.
+  const std::unique_ptr<AsideBox> unshown(box);
+  if (unshown->closed) unshown->closed();
 }
 
 void Win32Platform::showModal(Dialog& dialog, OsHandle owner) {
