@@ -186,7 +186,7 @@ double exeRun(const fs::path& tarnwick) {
   const auto start = Clock::now();
   e2e::click(control(tarnwick::kIdOptimizeNow));
   e2e::waitFor([&] { return position() > 0; }, std::chrono::seconds(60));
-  while (position() != 0) Sleep(5);
+  while (position() != 0) Sleep(20);
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 

@@ -226,8 +226,10 @@ void ControlSet::bind() {
               combo->view = [h, combo] { SendMessageW(h, CB_SETCURSEL, combo->listIndex(), 0); };
             },
             [h](forms::ProgressBar* bar) {
-              bar->view = [h, bar] {
-                SendMessageW(h, PBM_SETRANGE32, 0, static_cast<LPARAM>(bar->max()));
+              // A new range redraws the whole bar: sent only when it changes.
+              bar->view = [h, bar, range = -1.0f]() mutable {
+                if (bar->max() != range)
+                  SendMessageW(h, PBM_SETRANGE32, 0, static_cast<LPARAM>(range = bar->max()));
                 SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(bar->value()), 0);
                 // Drawn now, so that a run's steps do not leave painting waiting between them.
                 UpdateWindow(h);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "../../res/resource.h"
@@ -56,6 +57,7 @@ bool MainWindow::create() {
   bindForm();
   for (forms::Timer* timer : {&core_.tmrGlobalTimer, &core_.tmrTimer, &core_.tmrTrayRetry})
     bindTimer(*timer);
+  platform_.setTimerDue([this] { return timerDue(); });
   return true;
 }
 
@@ -101,15 +103,23 @@ void MainWindow::bindForm() {
 }
 
 void MainWindow::bindTimer(forms::Timer& timer) {
-  timers_.push_back(&timer);
+  timers_.push_back({&timer, 0});
   const UINT_PTR id = timers_.size();
   timer.view = [this, id, &timer] {
+    timers_[id - 1].ticked = GetTickCount64();
     if (timer.enabled())
       SetTimer(hwnd_, id, timer.interval(), nullptr);
     else
       KillTimer(hwnd_, id);
   };
   timer.view();
+}
+
+bool MainWindow::timerDue() const {
+  const uint64_t now = GetTickCount64();
+  return std::any_of(timers_.begin(), timers_.end(), [now](const Bound& bound) {
+    return bound.timer->enabled() && now - bound.ticked >= bound.timer->interval();
+  });
 }
 
 void MainWindow::loadAndShow() {
@@ -221,7 +231,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return controls_.notify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
       if (wParam == kPostedTimer) platform_.runPosted();
-      if (wParam >= 1 && wParam <= timers_.size()) timers_[wParam - 1]->fire();
+      if (wParam < 1 || wParam > timers_.size()) return 0;
+      timers_[wParam - 1].ticked = GetTickCount64();
+      timers_[wParam - 1].timer->fire();
+      platform_.timerTicked();
       return 0;
     case WM_SIZE:
       onSize(wParam);

@@ -50,7 +50,14 @@ class MainWindow : public WindowBase<MainWindow> {
   std::vector<Placement> layout_;
   ControlSet controls_;
   FontCache fonts_;
-  std::vector<forms::Timer*> timers_;  // timer id i + 1
+  // Whether one of the core's timers is due to tick.
+  bool timerDue() const;
+
+  struct Bound {
+    forms::Timer* timer;
+    uint64_t ticked;  // when it last ticked or was set
+  };
+  std::vector<Bound> timers_;  // timer id i + 1
   Skin skin_;
   std::wstring title_, version_;
   Icon icon_, smallIcon_;

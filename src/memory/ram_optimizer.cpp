@@ -52,9 +52,10 @@ void frmMain::OptimizeRam(const int16_t& count) {
   NextOptimizeStep();
 }
 
-// One block per step, each from the message loop: whichever loop pumps (a dialog's, a menu's,
-// a window move's) runs the next, so the run goes on and ends under any of them, and nothing
-// it does waits for the user.
+// A few blocks per step, each step from the message loop: whichever loop pumps (a dialog's, a
+// menu's, a window move's) runs the next, so the run goes on and ends under any of them, and
+// nothing it does waits for the user. A few, not one: each step costs a message's round trip,
+// and a few blocks still take only milliseconds.
 void frmMain::NextOptimizeStep() {
   bool posted = false;
   skipOnError([&] {
@@ -69,15 +70,18 @@ void frmMain::OptimizeStep() {
     EndOptimizing();
     return;
   }
-  const auto i = static_cast<size_t>(intNextBlock++);
-  // A block that cannot be made leaves its slot empty; the run goes on. Once memory is short,
-  // the remaining slots stay empty too.
-  skipOnErrorSteps(
-      [&] {
-        if (blnRoomLeft) blnRoomLeft = roomForBlock(platform_);
-        if (blnRoomLeft) varRamBlocks.at(i) = modOptimize::NewRamBlock();
-      },
-      [&] { prgProgress.setValue(prgProgress.value() + 1.0f); });
+  constexpr int kBlocksPerStep = 4;
+  for (int n = 0; n < kBlocksPerStep && intNextBlock < intRunBlocks; ++n) {
+    const auto i = static_cast<size_t>(intNextBlock++);
+    // A block that cannot be made leaves its slot empty; the run goes on. Once memory is short,
+    // the remaining slots stay empty too.
+    skipOnErrorSteps(
+        [&] {
+          if (blnRoomLeft) blnRoomLeft = roomForBlock(platform_);
+          if (blnRoomLeft) varRamBlocks.at(i) = modOptimize::NewRamBlock();
+        },
+        [&] { prgProgress.setValue(prgProgress.value() + 1.0f); });
+  }
   NextOptimizeStep();
 }
 

@@ -147,7 +147,7 @@ TEST_F(OptimizeTest, ClaimsStopWhileOneBlockAndTheReserveWouldNotBeLeft) {
 }
 
 TEST_F(OptimizeTest, ARunGoesOnUnderAnyLoopWhileEventsAreServedButNothingElseStarts) {
-  form.lngFreeRam = 40;
+  form.lngFreeRam = 160;
   form.lngUsedRam = 0;
   form.intRamLevel = 0;
   form.cmdOptimizeNow_Click();
@@ -185,7 +185,7 @@ TEST_F(OptimizeTest, ARunGoesOnUnderAnyLoopWhileEventsAreServedButNothingElseSta
     }
   });
   EXPECT_EQ(underTheBox, "00");
-  EXPECT_EQ(form.prgProgress.max(), 40) << "the first run's count stands";
+  EXPECT_EQ(form.prgProgress.max(), 160) << "the first run's count stands";
   ASSERT_EQ(os.boxes.size(), 1u) << "one refusal for two requests";
   const auto& box = os.boxes[0];
   EXPECT_EQ(std::to_string(box.owner) + box.title + "|" + box.text + std::to_string(box.icon),

@@ -58,8 +58,12 @@ class Win32Platform final : public Platform {
   void sleep(unsigned milliseconds) override { Sleep(milliseconds); }
   void doEvents() override;
   void post(std::function<void()> handler) override;
-  // Runs the oldest posted handler; the main window calls it when woken for it.
+  // Runs the oldest posted handler; the main window calls it when woken for it, by message or by
+  // kPostedTimer; and timerTicked after each of the program's own timers, which may wake it too.
   void runPosted();
+  void timerTicked();
+  // Tells whether one of the program's own timers is due: posted handlers let it tick first.
+  void setTimerDue(std::function<bool()> due) { timerDue_ = std::move(due); }
 
   std::string exeFolder() override;
   std::string localAppDataFolder() override;
@@ -138,7 +142,9 @@ class Win32Platform final : public Platform {
   HWND main_ = nullptr;
   std::function<void(Dialog&, HWND)> modalHost_;
   std::deque<std::function<void()>> posted_;
-  bool woken_ = false;  // a wake-up for the oldest is on its way
+  bool woken_ = false;    // a wake-up for the oldest is on its way
+  bool byTimer_ = false;  // that wake-up is a timer
+  std::function<bool()> timerDue_;
   TrayIcon tray_;
   Handle instanceObject_;
 };
