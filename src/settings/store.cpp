@@ -59,16 +59,19 @@ std::string frmMain::SettingsPath(const std::string& strPath, const std::string&
   const std::string folder = platform_.exeFolder();
   // Without it the path would name the drive's root.
   if (folder.empty()) throw RuntimeError("Path not found");
+  const std::string beside = folder + strPath + strFileName;
+  if (platform_.folderWritable(folder)) return beside;
   const std::string local = platform_.localAppDataFolder();
-  if (local.empty() || platform_.folderWritable(folder)) return folder + strPath + strFileName;
-  return local + "\\" + kAppTitle + strPath + strFileName;
+  return local.empty() ? beside : local + "\\" + kAppTitle + strPath + strFileName;
 }
 
 // Until the file is kept in the user's folder, the one beside the exe holds the choices.
 std::string frmMain::SettingsReadPath(const std::string& strPath, const std::string& strFileName) {
   const std::string kept = SettingsPath(strPath, strFileName);
   const std::string beside = platform_.exeFolder() + strPath + strFileName;
-  return platform_.fileAttributes(kept) || !platform_.fileAttributes(beside) ? kept : beside;
+  if (kept == beside || platform_.fileAttributes(kept) || !platform_.fileAttributes(beside))
+    return kept;
+  return beside;
 }
 
 void frmMain::CheckSettings() {
