@@ -82,14 +82,12 @@ inline void send(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 inline INPUT mouse(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
+  INPUT in{INPUT_MOUSE};
   in.mi.dwFlags = flags;
   return in;
 }
 inline INPUT key(WORD vk, bool up = false) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
+  INPUT in{INPUT_KEYBOARD};
   in.ki.wVk = vk;
   in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   return in;
@@ -287,13 +285,12 @@ struct Pixels {
 inline int contrastIn(HWND window) {
   const Pixels p(window);
   int darkest = 255 * 3, brightest = 0;
-  for (int y = 0; y < p.height; ++y) {
-    for (int x = 0; x < p.width; ++x) {
-      const BYTE* px = &p.bgr[static_cast<size_t>(y) * p.stride + x * 3];
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width * 3; x += 3) {
+      const BYTE* px = &p.bgr[static_cast<size_t>(y) * p.stride + x];
       darkest = std::min(darkest, px[0] + px[1] + px[2]);
       brightest = std::max(brightest, px[0] + px[1] + px[2]);
     }
-  }
   return (brightest - darkest) / 3;
 }
 
