@@ -82,12 +82,14 @@ inline void send(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 inline INPUT mouse(DWORD flags) {
-  INPUT in{INPUT_MOUSE};
+  INPUT in{};
+  in.type = INPUT_MOUSE;
   in.mi.dwFlags = flags;
   return in;
 }
 inline INPUT key(WORD vk, bool up = false) {
-  INPUT in{INPUT_KEYBOARD};
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
   in.ki.wVk = vk;
   in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   return in;
