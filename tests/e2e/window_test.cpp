@@ -255,6 +255,7 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
   EXPECT_TRUE(waitFor([] { return endProcess(L"msinfo32.exe"); }));
   EXPECT_FALSE(findWindowOf(app.pid(), L"#32770")) << "no message";
   SetForegroundWindow(about);  // back from System Information
+  EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == about; }));
   keys({VK_ESCAPE});
   EXPECT_TRUE(waitFor([&] { return !IsWindow(about) && IsWindowEnabled(app.window()); }));
   const auto runs = [&] {

@@ -90,9 +90,17 @@ int runMessageLoop(HWND dialog, const std::function<bool()>& done) {
   return code;
 }
 
+// Input belongs to the loop tracking it: a window move, a menu, a control holding the mouse (a
+// scroll bar's thumb, a spin's arrow). A button's release taken here would never reach that loop,
+// which would then go on tracking a mouse no longer held; so inside one, only the rest is served.
 void Win32Platform::doEvents() {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  const bool tracking = GetGUIThreadInfo(GetCurrentThreadId(), &thread) &&
+                        (thread.hwndCapture || (thread.flags & (GUI_INMOVESIZE | GUI_INMENUMODE)));
+  const UINT rest = tracking ? PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE : 0;
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | rest)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));  // left for the loop below us
       return;
