@@ -1,8 +1,10 @@
 // The control models' event rules, and the number helpers every subsystem reads text with.
 #include <gtest/gtest.h>
 
+#include "app/choices.h"
 #include "base/runtime.h"
 #include "forms/layout.h"
+#include "memory/modOptimize.h"
 
 namespace tarnwick {
 namespace {
@@ -42,7 +44,7 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
             "C1C2vO0vL2L-1FRFFFVVVK");
 
   forms::ProgressBar bar;
-  bar.setMax(3), bar.setValue(3);
+  bar.setMax(3), bar.setValue(3), bar.setMax(3);
   const std::function<void()> refused[] = {
       [&] { check.setValue(3); },   [&] { check.setValue(-1); },    [&] { group.select(3); },
       [&] { group.select(-1); },    [&] { combo.setListIndex(3); }, [&] { combo.setListIndex(-2); },
@@ -59,10 +61,11 @@ TEST(Numbers, AreRoundedHalfToEvenAndOverflowIsAnError) {
   EXPECT_EQ(roundToInt32(-2147483648.4), INT32_MIN);
   EXPECT_EQ(addInt16(32766, 1), 32767);
   EXPECT_EQ(toInt16(-32768), -32768);
-  const std::function<void()> overflows[] = {[] { roundToInt32(2147483648.0); },
-                                             [] { addInt16(32767, 1); }, [] { toInt16(-32769); },
-                                             [] { toInt32(1LL << 31); }};
+  const std::function<void()> overflows[] = {
+      [] { roundToInt32(2147483648.0); }, [] { addInt16(32767, 1); }, [] { toInt16(-32769); },
+      [] { toInt32(1LL << 31); }, [] { modOptimize::TrimLastChar(""); }};
   for (const auto& overflow : overflows) EXPECT_THROW(overflow(), RuntimeError);
+  EXPECT_FALSE(choices::ramLevel(3) || choices::freeLimit(3) || choices::freeLimit(-1));
 }
 
 TEST(Numbers, AreReadAndWrittenAsTheLocaleWritesThem) {

@@ -158,7 +158,9 @@ TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFails) {
        {"writeNewFile", "fileAttributes", "setFileAttributes", "moveFile", "deleteFile", ""}) {
     for (uint32_t attributes : {0x80u, FakePlatform::kReadOnly}) {
       SCOPED_TRACE(step + " " + std::to_string(attributes));
-      os.files = {{os.settingsPath(), {kDefaultFile, attributes}}};
+      // with a temporary file that a crash in the middle of a save left behind
+      os.files = {{os.settingsPath(), {kDefaultFile, attributes}},
+                  {os.settingsPath() + ".tmp", {}}};
       os.failing = [&](const std::string& op, const std::string&) { return op == step; };
       save(form);
       EXPECT_TRUE(os.settingsFile() == kDefaultFile || os.settingsFile() == fresh)
