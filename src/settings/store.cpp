@@ -59,7 +59,7 @@ std::string frmMain::SettingsPath(const std::string& strPath, const std::string&
   const std::string folder = platform_.exeFolder();
   // Without it the path would name the drive's root.
   if (folder.empty()) throw RuntimeError("Path not found");
-  const std::string beside = folder + strPath + strFileName;
+  std::string beside = folder + strPath + strFileName;
   if (platform_.folderWritable(folder)) return beside;
   const std::string local = platform_.localAppDataFolder();
   return local.empty() ? beside : local + "\\" + kAppTitle + strPath + strFileName;
@@ -67,8 +67,8 @@ std::string frmMain::SettingsPath(const std::string& strPath, const std::string&
 
 // Until the file is kept in the user's folder, the one beside the exe holds the choices.
 std::string frmMain::SettingsReadPath(const std::string& strPath, const std::string& strFileName) {
-  const std::string kept = SettingsPath(strPath, strFileName);
-  const std::string beside = platform_.exeFolder() + strPath + strFileName;
+  std::string kept = SettingsPath(strPath, strFileName);
+  std::string beside = platform_.exeFolder() + strPath + strFileName;
   if (kept == beside || platform_.fileAttributes(kept) || !platform_.fileAttributes(beside))
     return kept;
   return beside;
