@@ -70,8 +70,8 @@ struct Placement {
   int container;  // 0: the window itself
   ControlModel model;
   FontSpec font{};
-  // What a screen reader calls a control whose caption does not say it; never painted. "&"
-  // marks a hot spot's access key.
+  // What a screen reader calls a control whose caption does not say it. The skin paints a hot
+  // spot's or a container's name, without the "&" that marks the access key.
   const char* name = nullptr;
 };
 

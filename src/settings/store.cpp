@@ -10,7 +10,8 @@ namespace {
 
 // The line table's defaults: "Moderate", no interval optimisation, 20 minutes, the low-memory
 // trigger on at "30%", both priorities "Normal".
-constexpr std::array<const char*, 7> kDefaultLines = {"1", "0", "20", "1", "2", "1", "0"};
+constexpr std::array<const char*, frmMain::kLineNonActive + 1> kDefaultLines = {"1", "0", "20", "1",
+                                                                                "2", "1", "0"};
 // Older editors start a file with it.
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // Antivirus, backup and sync clients hold a file for a moment: a few tries over about a second
@@ -162,7 +163,7 @@ void frmMain::SetSettingsLine(SettingsLine line, std::string text) {
   blnChoicesChanged = true;
   while (lstSettings.listCount() < line) {
     const auto missing = static_cast<size_t>(lstSettings.listCount());
-    lstSettings.addItem(missing < kDefaultLines.size() ? kDefaultLines[missing] : "");
+    lstSettings.addItem(kDefaultLines[missing]);
   }
   if (lstSettings.listCount() == line)
     lstSettings.addItem(std::move(text));
