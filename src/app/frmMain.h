@@ -95,8 +95,9 @@ class frmMain {
 
   // The optimiser's blocks, one slot more than blocks; empty outside a run.
   std::vector<modOptimize::RamBlock> varRamBlocks;
-  // The run in progress: how many blocks, the next to claim, and whether memory still had room
-  // for the last.
+  // The run in progress: its number (one more for each run), how many blocks, the next to
+  // claim, and whether memory still had room for the last.
+  uint32_t lngRunNumber = 0;
   int16_t intRunBlocks = 0, intNextBlock = 0;
   bool blnRoomLeft = true;
   // Percent of used memory an optimisation claims on top of the free memory.
@@ -114,11 +115,12 @@ class frmMain {
   // Start-up and shutdown. Cancel non-zero keeps the window open.
   void Form_Load();
   void Form_Unload(int16_t& Cancel);
-  // Windows is logging off or shutting down, or (CloseApp) an installer asks the program to
-  // end so that it can replace its files: keep the choices, whatever is running; for the
-  // installer, end too, once no optimisation runs.
-  void SessionEnding(bool CloseApp);
-  bool blnEndWhenIdle = false;
+  // Windows is logging off or shutting down, or an installer asks the program to end so that
+  // it can replace its files: answered at once, a run in progress given up, the choices kept.
+  void SessionEnding();
+  // A second start asks for the window; the shell restarted and forgot every icon.
+  void ShowRequested();
+  void ShellRestarted();
 
   // Chrome: dragging by the background, and the three hot spots. Button 1 is the left one.
   void Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y);

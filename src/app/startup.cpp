@@ -108,14 +108,16 @@ void frmMain::Form_Unload(int16_t& Cancel) {
                    [&] { platform_.endProgram(); });
 }
 
-void frmMain::SessionEnding(bool CloseApp) {
+// Windows gives a program a few seconds here, and an installer's restart manager less: the run
+// is given up rather than finished, and nothing waits.
+void frmMain::SessionEnding() {
+  const Answering answer(platform_);
   skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
-                   [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
-                   [&] { RemoveFromSystemTray(); },
                    [&] {
-                     blnEndWhenIdle = CloseApp;
-                     if (CloseApp && !modOptimize::blnOptimizing) platform_.endProgram();
-                   });
+                     if (modOptimize::blnOptimizing) EndOptimizing();
+                   },
+                   [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
+                   [&] { RemoveFromSystemTray(); }, [&] { platform_.endProgram(); });
 }
 
 }  // namespace tarnwick

@@ -15,7 +15,8 @@ void frmMain::AddToSystemTray() {
       [&] {
         nidTray.hWnd = form.hWnd;
         nidTray.uID = 1;
-        nidTray.uFlags = win::kNifMessage | win::kNifIcon | win::kNifTip;
+        // With version 4 the shell shows the tip only when asked to; older ones ignore the ask.
+        nidTray.uFlags = win::kNifMessage | win::kNifIcon | win::kNifTip | win::kNifShowTip;
         // A private message: a plain mouse move over the window can never look like a click
         // on the icon.
         nidTray.uCallbackMessage = win::kTrayCallbackMessage;
@@ -96,10 +97,25 @@ void frmMain::Form_Resize() {
       [&] { dblSavedTop = std::max(dblSavedTop, screen.top); },
       [&] {
         if (form.windowState() != forms::WindowState::Minimized) return;
-        // Into the tray: only the icon remains. Without an icon it would be lost for good.
-        skipOnErrorSteps([&] { form.setVisible(!blnInTray); },
-                         [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
-                         [&] { platform_.doEvents(); });
+        // Into the tray: only the icon remains. The shell is asked whether it holds the icon,
+        // since it may have ended since; without one the window would be lost for good, so it
+        // stays where it is and the icon is tried again.
+        bool inTray = false;
+        skipOnError([&] {
+          inTray = blnInTray && platform_.shellNotifyIcon(win::kNimModify, nidTray);
+          if (inTray || !blnInTray) return;
+          blnInTray = false;
+          tmrTrayRetry.setEnabled(true);
+        });
+        skipOnErrorSteps(
+            [&] {
+              if (inTray)
+                form.setVisible(false);
+              else
+                form.setWindowState(forms::WindowState::Normal);
+            },
+            [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
+            [&] { platform_.doEvents(); });
       });
 }
 
@@ -118,6 +134,16 @@ void frmMain::RestoreWindow() {
       // Last, since raising activates the window itself: while a modal box of its own is open,
       // the keyboard must go to that box.
       [&] { platform_.activateWindow(form.hWnd); });
+}
+
+void frmMain::ShowRequested() {
+  const Answering answer(platform_);
+  mnuPopupOpen_Click();
+}
+
+void frmMain::ShellRestarted() {
+  const Answering answer(platform_);
+  AddToSystemTray();
 }
 
 void frmMain::mnuPopupOpen_Click() {

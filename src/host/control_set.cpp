@@ -369,9 +369,11 @@ void ControlSet::apply(int id, int code) {
                      box->setFocused(code == EN_SETFOCUS);
                  },
                  [&](forms::ComboBox* combo) {
-                   // However the list closes, what the box shows is what is used: some systems
-                   // close it on Esc or Enter without a selection notice.
-                   if (code == CBN_SELCHANGE || code == CBN_CLOSEUP)
+                   // However the list closes (a click, Enter, Esc, a click elsewhere), what the
+                   // box shows is what is used: some systems select as the mouse hovers and keep
+                   // it on Esc, without a selection notice.
+                   if (code == CBN_SELCHANGE || code == CBN_CLOSEUP || code == CBN_SELENDOK ||
+                       code == CBN_SELENDCANCEL || code == CBN_KILLFOCUS)
                      combo->setListIndex(static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)));
                  },
                  [&](forms::UpDown* upDown) {

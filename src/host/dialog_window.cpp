@@ -26,7 +26,7 @@ COLORREF linkColour() {
 }  // namespace
 
 DialogWindow::~DialogWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd_ && !programEnding()) DestroyWindow(hwnd_);
 }
 
 void DialogWindow::applyDpi(UINT dpi, POINT centre) {
@@ -60,13 +60,15 @@ void DialogWindow::runModal(HWND owner) {
   GetWindowRect(owner, &over);
   applyDpi(dpiOf(owner), centreOf(over));
 
-  EnableWindow(owner, FALSE);
+  // Another box may hold the owner disabled already (the refusal to close): it stays so.
+  const bool ownerWasDisabled = EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   focus_ = GetDlgItem(hwnd_, IDOK);
   SetFocus(focus_);
   runMessageLoop(hwnd_, [this] { return dialog_.form.unloaded(); });
+  if (programEnding()) return;  // the box goes with the process
   // The owner first, so that activation returns to it and not to another application.
-  EnableWindow(owner, TRUE);
+  if (!ownerWasDisabled) EnableWindow(owner, TRUE);
   SetActiveWindow(owner);
   DestroyWindow(hwnd_);
 }

@@ -27,7 +27,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tarnwick::win32::MainWindow window(platform, core);
   if (!window.create()) return 1;
   window.loadAndShow();
-  return tarnwick::win32::runMessageLoop(window.hwnd(), nullptr);
+  const int code = tarnwick::win32::runMessageLoop(window.hwnd(), nullptr);
+  // Every window goes with the process, without a handler of theirs running again (destroying
+  // them one by one would give each its handlers back, and the user a moment's wait).
+  ExitProcess(static_cast<UINT>(code));
 }
 
 // The standard library's default handler for an escaping exception prints the exception's

@@ -12,6 +12,11 @@
 
 namespace tarnwick::win32 {
 
+namespace {
+// Hands the activation on to the window's open modal box, after the activation that came first.
+constexpr UINT kActivateModalBox = WM_APP + 5;
+}  // namespace
+
 MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
@@ -71,7 +76,9 @@ void MainWindow::applyDpi(UINT dpi) {
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   icon_ = std::move(icon);
   smallIcon_ = std::move(small);
-  core_.form.hIcon = reinterpret_cast<intptr_t>(smallIcon_.get());
+  // The old one is gone: the tray's record must not name it (the tray draws its own, at the
+  // taskbar's density).
+  core_.form.hIcon = core_.nidTray.hIcon = reinterpret_cast<intptr_t>(smallIcon_.get());
   hand_ = loadCursor(instance, IDC_HOTSPOT, dpi);
   platform_.tray().followTaskbar();
   renderSkin();
@@ -86,6 +93,7 @@ void MainWindow::renderSkin() {
 void MainWindow::bindForm() {
   core_.form.view = [this] {
     const forms::Form& form = core_.form;
+    if (!hwnd_ || programEnding()) return;
     if (!form.visible()) {
       ShowWindow(hwnd_, SW_HIDE);
       return;
@@ -135,6 +143,7 @@ void MainWindow::loadAndShow() {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   onMove();
   skipOnError([&] { core_.Form_Load(); });
+  if (programEnding()) return;  // a second start: ended at once
   skipOnError([&] { core_.form.setVisible(true); });
   SetForegroundWindow(hwnd_);
 }
@@ -159,12 +168,12 @@ void MainWindow::onMove() {
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == taskbarCreated_ && taskbarCreated_) {
-    // Explorer restarted and forgot every icon: ours goes back.
-    core_.AddToSystemTray();
+    // Explorer restarted and forgot every icon: ours goes back, at the new taskbar's density.
+    core_.ShellRestarted();
     return 0;
   }
   if (message == showWindow_ && showWindow_) {
-    core_.mnuPopupOpen_Click();  // a second start asked for the window
+    core_.ShowRequested();  // a second start asked for the window
     return 0;
   }
   switch (message) {
@@ -184,8 +193,16 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ACTIVATE:
+      // Made active while a modal box of its own is open (the tray menu's foreground, say): the
+      // keys the user types next belong to the box, once this activation is over.
+      if (LOWORD(wParam) != WA_INACTIVE && !IsWindowEnabled(hwnd_))
+        PostMessageW(hwnd_, kActivateModalBox, 0, 0);
       if (restoreFocus(hwnd_, wParam, focus_)) return 0;
       break;
+    case kActivateModalBox:
+      if (!IsWindowEnabled(hwnd_) && GetForegroundWindow() == hwnd_)
+        platform_.activateWindow(reinterpret_cast<intptr_t>(hwnd_));
+      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
@@ -243,14 +260,34 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       onMove();
       return 0;
     case WM_DPICHANGED: {
+      const Answering answer(platform_);
       const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-      applyDpi(HIWORD(wParam));
+      const UINT dpi = HIWORD(wParam);
+      WINDOWPLACEMENT placement{};
+      placement.length = sizeof placement;
+      if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement)) {
+        // Put away, the window keeps the size it comes back at in its placement, which moving
+        // it leaves alone: the design's size at the new density goes there.
+        RECT& normal = placement.rcNormalPosition;
+        normal.right = normal.left + twipsToPixels(kMainClientTwips.width, dpi);
+        normal.bottom = normal.top + twipsToPixels(kMainClientTwips.height, dpi);
+        placement.flags = 0;
+        placement.showCmd = IsWindowVisible(hwnd_) ? SW_SHOWMINNOACTIVE : SW_HIDE;
+        SetWindowPlacement(hwnd_, &placement);
+      } else {
+        SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
+                     suggested.right - suggested.left, suggested.bottom - suggested.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      applyDpi(dpi);
       onMove();  // the place in twips at the new density, moved or not
       return 0;
     }
+    case WM_DISPLAYCHANGE:
+      platform_.tray().followTaskbar();  // the taskbar's monitor may have a new density
+      break;
     case WM_SETTINGCHANGE:
+      platform_.tray().followTaskbar();
       if (wParam != SPI_SETHIGHCONTRAST) break;
       [[fallthrough]];
     case WM_SYSCOLORCHANGE:
@@ -273,7 +310,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) core_.SessionEnding((lParam & ENDSESSION_CLOSEAPP) != 0);
+      // The session (or the installer's close) goes ahead: answered within a moment.
+      if (wParam) core_.SessionEnding();
       return 0;
     case WM_DESTROY:
       for (UINT_PTR id = 1; id <= timers_.size(); ++id) KillTimer(hwnd_, id);

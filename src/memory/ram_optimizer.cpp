@@ -37,6 +37,7 @@ void frmMain::OptimizeRam(const int16_t& count) {
 
   skipOnErrorSteps([&] { blnOptimizing = true; },
                    [&] {
+                     ++lngRunNumber;
                      intRunBlocks = count;
                      intNextBlock = 0;
                      blnRoomLeft = true;
@@ -59,7 +60,10 @@ void frmMain::OptimizeRam(const int16_t& count) {
 void frmMain::NextOptimizeStep() {
   bool posted = false;
   skipOnError([&] {
-    platform_.post([this] { OptimizeStep(); });
+    // A step of a run given up (at a session's end) does nothing, even once another began.
+    platform_.post([this, run = lngRunNumber] {
+      if (run == lngRunNumber && modOptimize::blnOptimizing) OptimizeStep();
+    });
     posted = true;
   });
   if (!posted) EndOptimizing();
@@ -90,11 +94,7 @@ void frmMain::EndOptimizing() {
       [&] { intRefreshTicks = form.windowState() == forms::WindowState::Normal ? 10 : 60; },
       [&] { std::vector<modOptimize::RamBlock>().swap(varRamBlocks); },
       [&] { prgProgress.setValue(0); }, [&] { lastRunEnded = platform_.tickCount(); },
-      [&] { modOptimize::blnOptimizing = false; },
-      // An installer asked the program to end while this run went on.
-      [&] {
-        if (blnEndWhenIdle) platform_.endProgram();
-      });
+      [&] { modOptimize::blnOptimizing = false; });
 }
 
 }  // namespace tarnwick

@@ -1,4 +1,5 @@
 #include <string>
+#include <utility>
 
 #include "app/frmMain.h"
 #include "base/runtime.h"
@@ -23,26 +24,34 @@ bool jobDue(bool on, int16_t& count, int16_t limit) {
 }  // namespace
 
 void frmMain::TimerCode() {
-  std::array<int32_t, 2> sample{0, 0};
   std::array<std::string, 2> text;
-  skipOnErrorSteps([&] { sample = modOptimize::GetMemoryStatus(platform_); },
-                   [&] { lngTotalRam = sample[0]; }, [&] { lngFreeRam = sample[1]; },
-                   [&] {
-                     text = {numberText(sample[0]), numberText(sample[1])};
-                   },
-                   [&] { lngUsedRam = toInt32(static_cast<long long>(sample[0]) - sample[1]); },
-                   [&] { platform_.doEvents(); },
-                   [&] {
-                     // Frozen while an optimisation runs, so the user sees the figures it started
-                     // from.
-                     if (modOptimize::blnOptimizing) return;
-                     lblTotalRam.setCaption(text[0] + " MB");
-                     lblFreeRam.setCaption(text[1] + " MB");
-                   },
-                   // Never inside start-up: the window shows first.
-                   [&] {
-                     if (!blnLoading) TestFreeMemory();
-                   });
+  const auto sample = [&] {
+    std::array<int32_t, 2> figures{0, 0};
+    skipOnErrorSteps(
+        [&] { figures = modOptimize::GetMemoryStatus(platform_); },
+        [&] { lngTotalRam = figures[0]; }, [&] { lngFreeRam = figures[1]; },
+        [&] {
+          text = {numberText(figures[0]), numberText(figures[1])};
+        },
+        [&] { lngUsedRam = toInt32(static_cast<long long>(figures[0]) - figures[1]); });
+  };
+  sample();
+  const auto run = std::pair(lngRunNumber, modOptimize::blnOptimizing);
+  skipOnError([&] { platform_.doEvents(); });
+  // A run that ended (or began and ended) inside the pump left figures from its middle: the
+  // labels and the trigger get figures from after it.
+  if (std::pair(lngRunNumber, modOptimize::blnOptimizing) != run) sample();
+  skipOnErrorSteps(
+      [&] {
+        // Frozen while an optimisation runs, so the user sees the figures it started from.
+        if (modOptimize::blnOptimizing) return;
+        lblTotalRam.setCaption(text[0] + " MB");
+        lblFreeRam.setCaption(text[1] + " MB");
+      },
+      // Never inside start-up: the window shows first.
+      [&] {
+        if (!blnLoading) TestFreeMemory();
+      });
 }
 
 void frmMain::RefreshStatus() {

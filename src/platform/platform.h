@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "forms/layout.h"
 
@@ -27,7 +28,7 @@ inline constexpr int16_t kVbKeyEscape = 27;
 inline constexpr uintptr_t kHtCaption = 2;
 inline constexpr OsHandle kHwndTopmost = -1, kHwndNoTopmost = -2;
 inline constexpr uint32_t kSwpNoSize = 1, kSwpNoMove = 2;
-inline constexpr uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4;
+inline constexpr uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4, kNifShowTip = 0x80;
 inline constexpr uint32_t kNimAdd = 0, kNimModify = 1, kNimDelete = 2, kNimSetFocus = 3,
                           kNimSetVersion = 4;
 // The private message the tray icon's mouse events arrive in (WM_APP + 1).
@@ -37,7 +38,7 @@ inline constexpr uint32_t kProcessSetInformation = 0x200, kProcessQueryLimitedIn
 inline constexpr uint32_t kIdlePriorityClass = 0x40, kBelowNormalPriorityClass = 0x4000,
                           kNormalPriorityClass = 0x20, kAboveNormalPriorityClass = 0x8000,
                           kHighPriorityClass = 0x80, kRealtimePriorityClass = 0x100;
-inline constexpr uint32_t kFileAttributeNormal = 0x80;
+inline constexpr uint32_t kFileAttributeNormal = 0x80, kFileAttributeDirectory = 0x10;
 inline constexpr OsHandle kHKeyLocalMachine =
     static_cast<OsHandle>(static_cast<int32_t>(0x80000002));
 inline constexpr uint32_t kKeyRead = 0x20019;
@@ -77,15 +78,32 @@ class ClockApi {
 
 class PumpApi {
  public:
-  // Lets every pending window message be handled, then returns.
+  // Lets every pending window message be handled, those posted meanwhile too, then returns.
+  // While an answer is under way, only painting and messages sent to the program are served.
   virtual void doEvents() = 0;
   // Runs `handler` later from whichever message loop is pumping then (the program's, a
   // dialog's, a menu's, a window move's), after the input, painting and timer ticks already
   // waiting.
   virtual void post(std::function<void()> handler) = 0;
+  // Windows, the shell, an installer or a second start asked something and wait for the
+  // answer: from begin to end, posted work (a run's steps) is left for the loop.
+  virtual void beginAnswer() = 0;
+  virtual void endAnswer() = 0;
 
  protected:
   ~PumpApi() = default;
+};
+
+// One answer to a request that someone waits on, for the scope of a handler.
+class Answering {
+ public:
+  explicit Answering(PumpApi& pump) : pump_(pump) { pump_.beginAnswer(); }
+  ~Answering() { pump_.endAnswer(); }
+  Answering(const Answering&) = delete;
+  Answering& operator=(const Answering&) = delete;
+
+ private:
+  PumpApi& pump_;
 };
 
 // Files, named by UTF-8 paths; contents are bytes.
@@ -98,7 +116,7 @@ class FileApi {
   virtual std::string localAppDataFolder() = 0;
   // Whether a file can be created in the folder now.
   virtual bool folderWritable(const std::string& folder) = 0;
-  // Creates the folder, and those it lies in, unless they are there; false if it is not there.
+  // Creates one folder in a folder that is there; true if it is there afterwards.
   virtual bool createFolder(const std::string& folder) = 0;
   // True when an ordinary file is there: hidden, system files and folders count as absent.
   virtual bool findOrdinaryFile(const std::string& path) = 0;
@@ -113,6 +131,10 @@ class FileApi {
   virtual std::optional<std::string> readWholeFile(const std::string& path) = 0;
   // Renames in one step; with `replace`, over an existing file.
   virtual bool moveFile(const std::string& from, const std::string& to, bool replace) = 0;
+  // The ordinary files in `folder` whose names begin with `prefix` and end with `suffix`, as
+  // full paths.
+  virtual std::vector<std::string> findFiles(const std::string& folder, const std::string& prefix,
+                                             const std::string& suffix) = 0;
 
  protected:
   ~FileApi() = default;

@@ -1,4 +1,5 @@
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "app/frmMain.h"
@@ -28,27 +29,51 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
+// The system makes one folder at a time, in a folder that is there: those above it first.
+bool makeFolder(FileApi& files, const std::string& folder) {
+  if (files.createFolder(folder)) return true;
+  const size_t slash = folder.find_last_of('\\');
+  return slash != std::string::npos && slash > 2 && makeFolder(files, folder.substr(0, slash)) &&
+         files.createFolder(folder);
+}
+
 // Puts `bytes` at `path` without ever leaving a partial file there: the text goes to a
-// temporary file beside it, which then takes the settings file's place in one rename. On any
-// failure the old file stays as it was and the temporary file is removed.
+// temporary file beside it, which then takes the settings file's place in one rename, keeping
+// the attributes the file had (read-only, hidden). On any failure the old file stays as it was
+// and the temporary file is removed.
 bool writeSafely(Platform& os, const std::string& path, const std::string& bytes, bool replace) {
-  os.createFolder(path.substr(0, path.find_last_of('\\')));  // the user's folder, the first time
-  const std::string temporary = path + ".tmp";
-  if (!os.writeNewFile(temporary, bytes, false)) {
-    os.deleteFile(temporary);
-    return false;
+  const size_t slash = path.find_last_of('\\');
+  const std::string folder = path.substr(0, slash), prefix = path.substr(slash + 1) + ".";
+  makeFolder(os, folder);  // the user's folder, the first time
+  // What a save cut short left behind, where it can go.
+  for (const std::string& leftover : os.findFiles(folder, prefix, ".tmp")) os.deleteFile(leftover);
+  // A name of this save alone, made new: nothing put there beforehand (a folder, a read-only
+  // file) can block the save or stand in for it.
+  std::string temporary;
+  for (int attempt = 0; temporary.empty(); ++attempt) {
+    const std::string name = path + "." + std::to_string(os.tickCount() + attempt) + ".tmp";
+    if (os.fileAttributes(name)) {
+      if (attempt < kTries) continue;  // taken beforehand
+      return false;
+    }
+    if (!os.writeNewFile(name, bytes, true)) {
+      os.deleteFile(name);  // whatever a write broken off part-way left
+      return false;
+    }
+    temporary = name;
   }
   const auto attributes = replace ? os.fileAttributes(path) : std::nullopt;
   const bool special = attributes && *attributes != win::kFileAttributeNormal;
   if (special) os.setFileAttributes(path, win::kFileAttributeNormal);
-  for (int attempt = 1; attempt <= kTries; ++attempt) {
-    if (os.moveFile(temporary, path, replace)) return true;
-    if (!replace || attempt == kTries) break;  // without replacing, it fails for good
+  bool moved = false;
+  for (int attempt = 1; !moved && attempt <= kTries; ++attempt) {
+    moved = os.moveFile(temporary, path, replace);
+    if (moved || !replace || attempt == kTries) break;  // without replacing, it fails for good
     os.sleep(kReplacePauseMs);
   }
   if (special) os.setFileAttributes(path, *attributes);
-  os.deleteFile(temporary);
-  return false;
+  if (!moved) os.deleteFile(temporary);
+  return moved;
 }
 
 }  // namespace
@@ -155,7 +180,9 @@ void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& 
                      // stays as it is until the user changes a choice.
                      if (!blnChoicesChanged && strSettingsAsRead && text != *strSettingsAsRead)
                        return;
-                     writeSafely(platform_, path, text, true);
+                     // Traced for a debugger; the old file stays.
+                     if (!writeSafely(platform_, path, text, true))
+                       throw RuntimeError("The settings file could not be replaced");
                    });
 }
 

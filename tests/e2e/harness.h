@@ -217,6 +217,12 @@ class App {
     launch();
     return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == 0;
   }
+  // Whether it ends by itself, and well, within `timeout`.
+  bool exits(std::chrono::milliseconds timeout) const {
+    DWORD code = 1;
+    return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == 0 &&
+           GetExitCodeProcess(process_.hProcess, &code) && code == 0;
+  }
   HWND window() const { return window_; }
   // A control of the main window, in a container or not.
   HWND control(int id) const {

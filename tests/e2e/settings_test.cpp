@@ -117,7 +117,10 @@ TEST(Settings, EachInputIsOneActionAndWhatTheWindowShowsIsWhatIsSaved) {
     const HWND list = findWindowOf(app.pid(), L"ComboLBox");
     GetClientRect(list, &r);
     const auto item = static_cast<LONG>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
-    pointAt(list, {r.right / 2, item / 2});  // over "10%"
+    for (const LONG y : {item * 5 / 2, item * 3 / 2, item / 2}) {  // over "30%", "20%", "10%"
+      pointAt(list, {r.right / 2, y});
+      std::this_thread::sleep_for(100ms);
+    }
     keys({VK_ESCAPE});
     shown = SendMessageW(percent, CB_GETCURSEL, 0, 0);
   });

@@ -135,11 +135,33 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   keys({VK_ESCAPE});
   EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(menu); }));
 
-  // Explorer restarts and forgets every icon: ours comes back.
+  // The shell ends and takes the icon along: Minimize leaves the window where it is. Explorer
+  // starts again: the icon comes back.
   ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
+  click(app.control(kIdCmdMinimize));
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(IsWindowVisible(app.window()) && !IsIconic(app.window())) << "lost with no icon";
   PostMessageW(app.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_TRUE(waitFor([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE; }));
-  EXPECT_TRUE(app.close());
+
+  // Put away on one monitor, brought back on one of 144 DPI (a laptop docked): whole.
+  EXPECT_TRUE(app.minimise());
+  RECT suggested{0, 0, 630, 802};
+  SendMessageW(app.window(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  PostMessageW(app.window(), win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
+  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) && !IsIconic(app.window()); }));
+  RECT client, optimize = rectInParent(app.control(kIdOptimizeNow));
+  GetClientRect(app.window(), &client);
+  EXPECT_EQ(client.right * 1000 + client.bottom, 630 * 1000 + 802);
+  EXPECT_LE(optimize.right, client.right) << "\"Optimize Now\" cut off";
+
+  // A close request while the tray menu is open (an installer's, say) ends the program.
+  PostMessageW(app.window(), win::kTrayCallbackMessage, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
+  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }));
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(app.window(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &answer);
+  EXPECT_TRUE(app.exits(5s)) << "still running";
   EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "removed at exit";
 }
 
@@ -196,7 +218,13 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
   EXPECT_TRUE(classes(BELOW_NORMAL_PRIORITY_CLASS, ABOVE_NORMAL_PRIORITY_CLASS))
       << "the foreground moved to another application";
   DestroyWindow(other);
-  EXPECT_TRUE(app.close());
+  // Closed while the user drags the window (by an installer, say): it ends all the same.
+  pointAt(app.window(), {8, 300});
+  send({mouse(MOUSEEVENTF_LEFTDOWN)});
+  std::this_thread::sleep_for(300ms);
+  PostMessageW(app.window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.exits(5s)) << "still running";
+  send({mouse(MOUSEEVENTF_LEFTUP)});
   EXPECT_EQ(readFile(app.settings()), "1\r\n0\r\n20\r\n1\r\n2\r\n0\r\n1")
       << "both choices recorded; the lines before filled with the defaults";
   SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
@@ -254,8 +282,15 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
   keys({'S'}, VK_MENU);
   EXPECT_TRUE(waitFor([] { return endProcess(L"msinfo32.exe"); }));
   EXPECT_FALSE(findWindowOf(app.pid(), L"#32770")) << "no message";
-  SetForegroundWindow(about);  // back from System Information
+  // The main window brought forward, or the tray menu opened and dismissed: the keyboard
+  // goes back to the About box.
+  SetForegroundWindow(app.window());
   EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == about; }));
+  PostMessageW(app.window(), win::kTrayCallbackMessage, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
+  HWND menu = nullptr;
+  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }));
+  keys({VK_ESCAPE});
+  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(menu) && GetForegroundWindow() == about; }));
   keys({VK_ESCAPE});
   EXPECT_TRUE(waitFor([&] { return !IsWindow(about) && IsWindowEnabled(app.window()); }));
   const auto runs = [&] {
@@ -339,9 +374,20 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
 
   SmallMachine::set(1024, 700);
   EXPECT_TRUE(waitFor([&] { return text(app.control(kIdFreeRam)) == L"700 MB"; }));
+
+  // The session ends (or an installer closes the program) during a run: answered at once, the
+  // run given up, the choices saved and the program gone.
+  SmallMachine::set(1024, 300);
+  ASSERT_TRUE(started());
   std::filesystem::remove(app.settings());
-  EXPECT_TRUE(app.close());
-  EXPECT_EQ(readFile(app.settings()), "") << "written at exit";
+  const auto asked = std::chrono::steady_clock::now();
+  DWORD_PTR answer = 0;
+  for (const UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION})
+    EXPECT_TRUE(SendMessageTimeoutW(app.window(), message, message == WM_ENDSESSION,
+                                    ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000, &answer));
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+  EXPECT_TRUE(app.exits(2s)) << "still running";
+  EXPECT_EQ(readFile(app.settings()), "") << "saved";
 }
 
 TEST(Optimize, TheTriggerWaitsForTheWindowThenRunsOnceAndWaits) {

@@ -34,17 +34,23 @@ class FakePlatform final : public Platform {
   uint64_t tickCount() override { return ticks; }
   void sleep(unsigned milliseconds) override { ticks += milliseconds; }
 
-  // The pump: each call runs the events queued before it, in order (those they queue wait for
-  // the next pump, as new messages would), then onPump. The message loop runs them one by one,
-  // `between` after each, until none is left.
-  int pumps = 0;
+  // The pump: each call runs the queued events in order, those they queue meanwhile too, as
+  // Windows' does, then onPump; inside an answer it runs none of them. The message loop runs
+  // them one by one, `between` after each, until none is left.
+  int pumps = 0, answering = 0;
   std::deque<std::function<void()>> pending;
   std::function<void()> onPump;
   void doEvents() override {
-    for (auto& event : (++pumps, std::exchange(pending, {}))) event();
+    for (++pumps; !answering && !pending.empty();) {
+      auto event = std::move(pending.front());
+      pending.pop_front();
+      event();
+    }
     if (onPump) onPump();
   }
   void post(std::function<void()> handler) override { pending.push_back(std::move(handler)); }
+  void beginAnswer() override { ++answering; }
+  void endAnswer() override { --answering; }
   void runLoop(const std::function<void()>& between = nullptr) {
     while (!pending.empty()) {
       auto event = std::move(pending.front());
@@ -55,13 +61,15 @@ class FakePlatform final : public Platform {
   }
 
   // Files, with Windows' refusals: a read-only file cannot be overwritten, replaced or
-  // deleted; a hidden or system one cannot be overwritten. `failing` makes a call fail: `op`
-  // is the function's name.
+  // deleted; a hidden or system one cannot be overwritten; a folder (a file with the folder's
+  // attribute) is none of these; a folder is made one at a time. `failing` makes a call fail:
+  // `op` is the function's name.
   struct File {
     std::string bytes;
     uint32_t attributes = win::kFileAttributeNormal;
   };
-  static constexpr uint32_t kReadOnly = 1, kHidden = 2, kSystem = 4;
+  static constexpr uint32_t kReadOnly = 1, kHidden = 2, kSystem = 4,
+                            kFolder = win::kFileAttributeDirectory;
   std::string folder = "C:\\Program Files\\Tarnwick";
   std::map<std::string, File> files;
   std::function<bool(const std::string& op, const std::string& path)> failing;
@@ -72,12 +80,27 @@ class FakePlatform final : public Platform {
   std::string exeFolder() override { return folder; }
   std::string localAppData = "C:\\Users\\Ann\\AppData\\Local";
   std::set<std::string> readOnly;  // folders that cannot be written
+  // Folders that are not there, nor anything in them, unless made since.
+  std::set<std::string> absentFolders, madeFolders;
+  bool folderThere(const std::string& path) const {
+    if (madeFolders.count(path)) return true;
+    for (std::string f = path;; f = folderOf(f)) {
+      if (absentFolders.count(f)) return false;
+      if (f.find('\\') == std::string::npos) return true;
+    }
+  }
+  static std::string folderOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+  }
   std::string localAppDataFolder() override { return localAppData; }
   bool folderWritable(const std::string& path) override { return !readOnly.count(path); }
-  bool createFolder(const std::string&) override { return true; }
+  bool createFolder(const std::string& path) override {
+    if (folderThere(path)) return true;
+    return folderThere(folderOf(path)) && madeFolders.insert(path).second;
+  }
   bool findOrdinaryFile(const std::string& path) override {
     const File* f = file("findOrdinaryFile", path);
-    return f && !(f->attributes & (kHidden | kSystem));
+    return f && !(f->attributes & (kHidden | kSystem | kFolder));
   }
   std::optional<uint32_t> fileAttributes(const std::string& path) override {
     const File* f = file("fileAttributes", path);
@@ -89,17 +112,18 @@ class FakePlatform final : public Platform {
   }
   bool deleteFile(const std::string& path) override {
     const File* f = file("deleteFile", path);
-    return f && !(f->attributes & kReadOnly) && files.erase(path);
+    return f && !(f->attributes & (kReadOnly | kFolder)) && files.erase(path);
   }
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override {
     const bool there = files.count(path);
-    if (readOnly.count(path.substr(0, path.find_last_of('\\')))) return false;
+    if (readOnly.count(folderOf(path)) || !folderThere(folderOf(path))) return false;
     if (failing && failing("writeNewFile", path)) {
       // A write that breaks off part-way, as on a full disk, leaves a partial file behind.
       if (!there) files[path] = File{bytes.substr(0, bytes.size() / 2)};
       return false;
     }
-    if (there && (mustBeNew || (files[path].attributes & (kReadOnly | kHidden | kSystem))))
+    if (there &&
+        (mustBeNew || (files[path].attributes & (kReadOnly | kHidden | kSystem | kFolder))))
       return false;
     return files[path] = File{bytes}, true;
   }
@@ -110,10 +134,22 @@ class FakePlatform final : public Platform {
   bool moveFile(const std::string& from, const std::string& to, bool replace) override {
     const File* source = file("moveFile", from);
     const auto target = files.find(to);
-    if (!source || (target != files.end() && (!replace || (target->second.attributes & kReadOnly))))
+    if (!source || (target != files.end() &&
+                    (!replace || (target->second.attributes & (kReadOnly | kFolder)))))
       return false;
     files[to] = *source;
     return files.erase(from);
+  }
+  std::vector<std::string> findFiles(const std::string& in, const std::string& prefix,
+                                     const std::string& suffix) override {
+    std::vector<std::string> found;
+    for (const auto& [path, f] : files) {
+      const std::string name = path.substr(path.find_last_of('\\') + 1);
+      if (folderOf(path) == in && !(f.attributes & kFolder) && name.rfind(prefix, 0) == 0 &&
+          name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix)
+        found.push_back(path);
+    }
+    return found;
   }
 
   // Text: the code page maps bytes to themselves.
@@ -255,7 +291,13 @@ class FakePlatform final : public Platform {
   // versions it does not know. The keyboard's focus given back to it: trayFocused.
   std::optional<NotifyIconData> trayIcon;
   int trayRefusals = 0;
-  uint32_t newestTrayVersion = 4;
+  uint32_t newestTrayVersion = 4, trayVersion = 0;
+  // The tip the shell shows: none for version 4 unless asked for.
+  std::string trayTip() const {
+    const uint32_t flags = trayIcon ? trayIcon->uFlags : 0;
+    if (!(flags & win::kNifTip) || (trayVersion >= 4 && !(flags & win::kNifShowTip))) return "";
+    return trayIcon->szTip.substr(0, trayIcon->szTip.find('\0'));
+  }
   bool trayFocused = false;
   std::vector<std::string> opened, started;
   uint32_t instanceError = 0;
@@ -263,9 +305,10 @@ class FakePlatform final : public Platform {
   Version version{1, 0, 0};
   bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
     const bool had = trayIcon.has_value();
-    if (message == win::kNimSetVersion) return had && data.uVersion <= newestTrayVersion;
+    if (message == win::kNimSetVersion)
+      return had && data.uVersion <= newestTrayVersion && (trayVersion = data.uVersion, true);
     if (message == win::kNimSetFocus) return trayFocused = had;
-    if (message == win::kNimDelete) trayIcon.reset();
+    if (message == win::kNimDelete) trayIcon.reset(), trayVersion = 0;
     if (message == win::kNimModify && had) trayIcon = data;
     if (message != win::kNimAdd) return had;
     return !had && trayRefusals-- <= 0 && (trayIcon = data, true);

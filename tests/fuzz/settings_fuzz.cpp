@@ -25,13 +25,13 @@ const char* checkSettingsFile(const std::string& bytes) {
   form.Form_Load();  // must not throw or crash, whatever the file holds
   if (form.blnLoading || form.lblTotalRam.caption() != "2048 MB") return "start-up did not finish";
   form.lblCmdMinimize_Click();
-  form.SessionEnding(false);
+  form.SessionEnding();
   if (os.files[path].bytes != bytes) return "saving with no choice changed altered the file";
 
   const auto line0 =
       form.lstSettings.listCount() ? form.lstSettings.item(frmMain::kLineRamLevel) : "1";
   form.SetSettingsLine(frmMain::kLineRamLevel, line0);
-  form.SessionEnding(false);
+  form.SessionEnding();
   const std::string saved = os.files[path].bytes;
   if (os.files.size() != 1) return "a temporary file was left behind";
   frmMain again(os);
@@ -42,7 +42,7 @@ const char* checkSettingsFile(const std::string& bytes) {
   const auto& store = form.lstSettings.items();
   if (store.back().empty() || saved.rfind("\xEF\xBB\xBF", 0) == 0) return nullptr;
   if (again.lstSettings.items() != store) return "loading what was saved gave another store";
-  again.SessionEnding(false);
+  again.SessionEnding();
   if (os.files[path].bytes != saved) return "the bytes saved changed from one save to the next";
   return nullptr;
 }

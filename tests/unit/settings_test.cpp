@@ -27,7 +27,6 @@ class SettingsTest : public ::testing::Test {
     return *windows.back();
   }
   void save(frmMain& form) { form.SaveSettingsToFile("\\", "Settings.qkv", form.lstSettings); }
-  bool temporaryLeft() const { return os.files.count(os.settingsPath() + ".tmp") > 0; }
   FakePlatform os;
   std::vector<std::unique_ptr<frmMain>> windows;
 };
@@ -99,7 +98,7 @@ TEST_F(SettingsTest, LinesSplitAtCrAndAFileIsRewrittenInItsOwnShapeOnlyAfterACha
     if (!shape.lines.empty()) window.SetSettingsLine(frmMain::kLineRamLevel, shape.lines[0]);
     save(window);
     EXPECT_EQ(os.settingsFile(), shape.lines.empty() ? shape.bytes : shape.canonical);
-    EXPECT_FALSE(temporaryLeft());
+    EXPECT_EQ(os.files.size(), 1u) << "a temporary file left";
   }
 }
 
@@ -126,7 +125,7 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   EXPECT_EQ(choicesOf(locked), kDesignTime) << "the controls keep what they hold";
   locked.optRAMLevel.select(0);
   locked.lblCmdMinimize_Click();
-  locked.SessionEnding(false);
+  locked.SessionEnding();
   locked.mnuPopupExit_Click();
   EXPECT_EQ(os.settingsFile(), "2\r\n1\r\n7");
   EXPECT_TRUE(os.ended);
@@ -145,30 +144,32 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolde
   EXPECT_EQ(os.settingsFile(), placed) << "the exe's folder untouched";
   EXPECT_EQ(choicesOf(start(std::nullopt)), "01 7 0001") << "the user's own file comes first";
   os.files.clear();
+  os.absentFolders = {os.localAppData};  // made one folder at a time
   start(std::nullopt);
   EXPECT_EQ(os.files[mine].bytes, kDefaultFile) << "none anywhere: the defaults, in the user's";
   EXPECT_EQ(os.files.size(), 1u);
 }
 
-TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFails) {
+TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFailsOrLiesInTheWay) {
   frmMain& form = start(kDefaultFile);
   form.SetSettingsLine(frmMain::kLineInterval, "5");
   const std::string fresh = "1\r\n0\r\n5\r\n1\r\n2\r\n1\r\n0";
   for (const std::string step :
        {"writeNewFile", "fileAttributes", "setFileAttributes", "moveFile", "deleteFile", ""}) {
-    for (uint32_t attributes : {0x80u, FakePlatform::kReadOnly}) {
+    for (uint32_t attributes : {0x80u, FakePlatform::kReadOnly | FakePlatform::kHidden}) {
       SCOPED_TRACE(step + " " + std::to_string(attributes));
-      // with a temporary file that a crash in the middle of a save left behind
+      // With what an earlier save cut short left behind, and a folder where this save's
+      // temporary file would go first.
       os.files = {{os.settingsPath(), {kDefaultFile, attributes}},
-                  {os.settingsPath() + ".tmp", {}}};
+                  {os.settingsPath() + ".tmp", {}},
+                  {os.settingsPath() + "." + std::to_string(os.ticks) + ".tmp",
+                   {"", FakePlatform::kFolder}}};
       os.failing = [&](const std::string& op, const std::string&) { return op == step; };
       save(form);
       EXPECT_TRUE(os.settingsFile() == kDefaultFile || os.settingsFile() == fresh)
           << os.settingsFile();
-      EXPECT_EQ(os.files[os.settingsPath()].attributes,
-                os.settingsFile() == fresh ? 0x80u : attributes)
-          << "a read-only file is replaced by a writable one, or left as it was";
-      EXPECT_FALSE(temporaryLeft());
+      EXPECT_EQ(os.files[os.settingsPath()].attributes, attributes) << "kept, replaced or not";
+      EXPECT_EQ(os.files.size(), step == "deleteFile" ? 3u : 2u) << "a temporary file left";
     }
   }
   EXPECT_EQ(os.settingsFile(), fresh) << "nothing failing: saved, read-only or not";

@@ -29,8 +29,7 @@ TEST(StartUp, EachSubsystemComesUpAfterWhatItNeedsAndASecondInstanceTouchesNothi
   EXPECT_FALSE(modOptimize::blnOptimizing || !os.pending.empty()) << "the window shows first";
   os.onPump = nullptr;
   for (int tick = 0; tick < 11; ++tick) form.tmrGlobalTimer.fire();
-  EXPECT_TRUE(modOptimize::blnOptimizing) << "the first refresh after start-up tests";
-  modOptimize::blnOptimizing = false;
+  EXPECT_TRUE(form.lastRunEnded) << "the first refresh after start-up tests";
 
   for (uint32_t error : {win::kErrorAlreadyExists, win::kErrorAccessDenied}) {
     FakePlatform second;
@@ -54,31 +53,38 @@ TEST_F(ShellTest, ExitStopsTheTimersSavesThenRemovesTheIconThenEnds) {
   form.lblCmdClose_Click();
   EXPECT_EQ(atPumps, "010 110 100 ");
   EXPECT_TRUE(os.ended);
-  // Logging off, or an installer closing the program, saves the choices even during a run; the
-  // installer's request ends the program once the run is over.
-  for (const bool closeApp : {false, true}) {
-    form.SetSettingsLine(frmMain::kLinePercent, closeApp ? "1" : "0");
-    form.lngFreeRam = 3, form.lngUsedRam = 0;
-    form.cmdOptimizeNow_Click();
-    form.tmrTimer.setEnabled(true), form.tmrGlobalTimer.setEnabled(true);
-    os.ended = false;
-    form.SessionEnding(closeApp);
-    EXPECT_EQ(os.settingsFile(),
-              closeApp ? "2\r\n0\r\n20\r\n1\r\n1\r\n1\r\n0" : "2\r\n0\r\n20\r\n1\r\n0\r\n1\r\n0");
-    EXPECT_TRUE(os.boxes.empty() && !form.tmrTimer.enabled() && !os.ended);
-    os.runLoop();
-    EXPECT_EQ(os.ended, closeApp);
-  }
+  // A session's end (or an installer's close) during a run, like a second start's or the
+  // shell's request, is answered at once: no step runs inside it. The run is given up, its
+  // blocks released and no step of it runs after; the choices are saved and the program ends.
+  form.SetSettingsLine(frmMain::kLinePercent, "0");
+  form.AddToSystemTray();
+  form.lblCmdMinimize_Click();
+  form.lngFreeRam = 9, form.lngUsedRam = 0;
+  form.cmdOptimizeNow_Click();
+  const auto first = std::move(os.pending.front());
+  os.pending.pop_front();
+  first();
+  form.tmrTimer.setEnabled(true), form.tmrGlobalTimer.setEnabled(true);
+  os.ended = false;
+  const int samples = os.memorySamples;
+  form.ShowRequested(), form.ShellRestarted(), form.SessionEnding();
+  os.runLoop();
+  EXPECT_EQ(os.memorySamples, samples) << "a step ran";
+  EXPECT_TRUE(!modOptimize::blnOptimizing && form.varRamBlocks.empty() &&
+              form.prgProgress.value() == 0);
+  EXPECT_EQ(os.settingsFile(), "2\r\n0\r\n20\r\n1\r\n0\r\n1\r\n0");
+  EXPECT_TRUE(os.boxes.empty() && !form.tmrTimer.enabled() && !os.trayIcon && os.ended);
 }
 
 TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboardAsk) {
   ASSERT_TRUE(os.trayIcon);
   const NotifyIconData& nid = *os.trayIcon;
-  EXPECT_EQ(nid.hWnd + nid.uID * 10 + nid.uFlags * 100, 0x1234 + 10 + 700);
+  EXPECT_EQ(nid.hWnd + nid.uID * 10, 0x1234 + 10);
   EXPECT_EQ(nid.uCallbackMessage, win::kTrayCallbackMessage);
   EXPECT_EQ(nid.szTip,
             std::string("Click here to open Tarnwick Demo.") + '\0' + std::string(30, ' '));
   EXPECT_EQ(form.nidTray.uVersion, 4u);
+  EXPECT_EQ(os.trayTip(), "Click here to open Tarnwick Demo.") << "version 4 shows it if asked";
 
   // A right button's release alone opens nothing: the context-menu report after it does.
   for (uint32_t code : {0x200u, 0x201u, 0x203u, 0x204u, 0x205u, 0x206u, 0x400u, 0u})
@@ -113,6 +119,7 @@ TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboard
   form.RemoveFromSystemTray();
   form.AddToSystemTray();
   EXPECT_EQ(form.nidTray.uVersion, 0u);
+  EXPECT_EQ(os.trayTip(), "Click here to open Tarnwick Demo.");
   os.menuChoice = 3;  // "Exit"
   form.nidTray_Callback(0x205);
   EXPECT_FALSE(os.menuAt);
@@ -145,6 +152,16 @@ TEST_F(ShellTest, MinimisingHidesIntoTheTrayOnlyWithAnIconAndTheIconBringsItBack
   EXPECT_TRUE(os.trayIcon && !form.tmrTrayRetry.enabled());
   form.AddToSystemTray();  // the taskbar restarted, or an add timed out but took
   form.RestoreWindow();
+  form.lblCmdMinimize_Click();
+  EXPECT_FALSE(form.form.visible());
+
+  // The shell ended and took the icon along: the window stays where it is, shown, until the
+  // icon is back.
+  form.RestoreWindow();
+  os.trayIcon.reset();
+  form.lblCmdMinimize_Click();
+  EXPECT_TRUE(form.form.visible() && form.form.windowState() == forms::WindowState::Normal);
+  form.tmrTrayRetry.fire();
   form.lblCmdMinimize_Click();
   EXPECT_FALSE(form.form.visible());
 }

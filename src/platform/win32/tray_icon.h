@@ -26,6 +26,8 @@ class TrayIcon {
 
  private:
   void setDpi(UINT dpi);
+  bool remove();
+  static constexpr DWORD kRemoveWaitMs = 500;
 
   HINSTANCE instance_;
   UINT dpi_ = 0;

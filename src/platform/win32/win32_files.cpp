@@ -129,6 +129,27 @@ bool Win32Platform::moveFile(const std::string& from, const std::string& to, boo
                      MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
 }
 
+std::vector<std::string> Win32Platform::findFiles(const std::string& folder,
+                                                  const std::string& prefix,
+                                                  const std::string& suffix) {
+  const std::wstring start = widen(prefix), end = widen(suffix);
+  std::vector<std::string> found;
+  WIN32_FIND_DATAW data;
+  const std::unique_ptr<void, FindCloser> find(
+      FindFirstFileExW(widen(folder + "\\" + prefix + "*" + suffix).c_str(), FindExInfoBasic, &data,
+                       FindExSearchNameMatch, nullptr, 0));
+  if (find.get() == INVALID_HANDLE_VALUE) return found;
+  do {
+    // The pattern also matches short names; only the real name counts.
+    const std::wstring_view name = data.cFileName;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() >= start.size() &&
+        name.size() >= end.size() && name.substr(0, start.size()) == start &&
+        name.substr(name.size() - end.size()) == end)
+      found.push_back(folder + "\\" + narrow(name));
+  } while (FindNextFileW(find.get(), &data));
+  return found;
+}
+
 std::string Win32Platform::ansiToUtf8(const std::string& ansi) {
   return narrow(widen(ansi, CP_ACP));
 }

@@ -18,7 +18,7 @@ static_assert(win::kWmNcLButtonDown == WM_NCLBUTTONDOWN && win::kHtCaption == HT
 static_assert(win::kWmLButtonUp == WM_LBUTTONUP && win::kWmRButtonUp == WM_RBUTTONUP);
 static_assert(win::kSwpNoSize == SWP_NOSIZE && win::kSwpNoMove == SWP_NOMOVE);
 static_assert(win::kNifMessage == NIF_MESSAGE && win::kNifIcon == NIF_ICON &&
-              win::kNifTip == NIF_TIP);
+              win::kNifTip == NIF_TIP && win::kNifShowTip == NIF_SHOWTIP);
 static_assert(win::kNimAdd == NIM_ADD && win::kNimModify == NIM_MODIFY &&
               win::kNimDelete == NIM_DELETE && win::kNimSetFocus == NIM_SETFOCUS &&
               win::kNimSetVersion == NIM_SETVERSION);
@@ -34,7 +34,9 @@ static_assert(win::kIdlePriorityClass == IDLE_PRIORITY_CLASS &&
               win::kAboveNormalPriorityClass == ABOVE_NORMAL_PRIORITY_CLASS &&
               win::kHighPriorityClass == HIGH_PRIORITY_CLASS &&
               win::kRealtimePriorityClass == REALTIME_PRIORITY_CLASS);
-static_assert(win::kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL && win::kKeyRead == KEY_READ);
+static_assert(win::kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL &&
+              win::kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+              win::kKeyRead == KEY_READ);
 static_assert(win::kRegSz == REG_SZ && win::kRegExpandSz == REG_EXPAND_SZ &&
               win::kRegDword == REG_DWORD);
 static_assert(win::kMbIconInformation == MB_ICONINFORMATION);
@@ -45,6 +47,7 @@ namespace {
 
 // The modal window whose keyboard navigation every pump handles now.
 HWND currentDialog = nullptr;
+bool ending = false;
 
 void dispatch(MSG& msg) {
   if (currentDialog && IsDialogMessageW(currentDialog, &msg)) return;
@@ -74,11 +77,19 @@ FARPROC findCall(const wchar_t* module, const char* name) {
   return loaded ? GetProcAddress(loaded, name) : nullptr;
 }
 
+void endProgramLoops() {
+  ending = true;
+}
+
+bool programEnding() {
+  return ending;
+}
+
 int runMessageLoop(HWND dialog, const std::function<bool()>& done) {
   const HWND outer = std::exchange(currentDialog, dialog);
   MSG msg{};
   int code = 0;
-  while (!(done && done())) {
+  while (!ending && !(done && done())) {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       code = static_cast<int>(msg.wParam);
       if (done) PostQuitMessage(code);  // for the loop below this one
@@ -93,14 +104,20 @@ int runMessageLoop(HWND dialog, const std::function<bool()>& done) {
 // Input belongs to the loop tracking it: a window move, a menu, a control holding the mouse (a
 // scroll bar's thumb, a spin's arrow). A button's release taken here would never reach that loop,
 // which would then go on tracking a mouse no longer held; so inside one, only the rest is served.
+// Inside an answer to a message someone waits on, posted work (a run's next steps) waits too.
 void Win32Platform::doEvents() {
-  GUITHREADINFO thread{};
-  thread.cbSize = sizeof thread;
-  const bool tracking = GetGUIThreadInfo(GetCurrentThreadId(), &thread) &&
-                        (thread.hwndCapture || (thread.flags & (GUI_INMOVESIZE | GUI_INMENUMODE)));
-  const UINT rest = tracking ? PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE : 0;
+  UINT only = 0;
+  if (answering_ > 0 || InSendMessage()) {
+    only = PM_QS_PAINT | PM_QS_SENDMESSAGE;
+  } else {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &thread) &&
+        (thread.hwndCapture || (thread.flags & (GUI_INMOVESIZE | GUI_INMENUMODE))))
+      only = PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE;
+  }
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | rest)) {
+  while (!ending && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | only)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));  // left for the loop below us
       return;

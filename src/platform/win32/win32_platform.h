@@ -44,9 +44,13 @@ struct AsideBox {
   std::function<void()> closed;
 };
 
-// Handles messages until `done` holds or WM_QUIT arrives (posted again for the loop below);
-// Tab, Enter and Esc work in `dialog`. The exit code of WM_QUIT, or 0.
+// Handles messages until `done` holds, the program ends or WM_QUIT arrives (posted again for
+// the loop below); Tab, Enter and Esc work in `dialog`. The exit code of WM_QUIT, or 0.
 int runMessageLoop(HWND dialog, const std::function<bool()>& done);
+// From now on every loop of runMessageLoop and every pump returns, whichever loop the quit
+// reached; the program is ending.
+void endProgramLoops();
+bool programEnding();
 
 class Win32Platform final : public Platform {
  public:
@@ -58,6 +62,8 @@ class Win32Platform final : public Platform {
   void sleep(unsigned milliseconds) override { Sleep(milliseconds); }
   void doEvents() override;
   void post(std::function<void()> handler) override;
+  void beginAnswer() override { ++answering_; }
+  void endAnswer() override { --answering_; }
   // Runs the oldest posted handler; the main window calls it when woken for it, by message or by
   // kPostedTimer; and timerTicked after each of the program's own timers, which may wake it too.
   void runPosted();
@@ -76,6 +82,8 @@ class Win32Platform final : public Platform {
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override;
   std::optional<std::string> readWholeFile(const std::string& path) override;
   bool moveFile(const std::string& from, const std::string& to, bool replace) override;
+  std::vector<std::string> findFiles(const std::string& folder, const std::string& prefix,
+                                     const std::string& suffix) override;
   std::string ansiToUtf8(const std::string& ansi) override;
   std::string utf8ToAnsi(const std::string& utf8) override;
   std::string decimalSeparator() override;
@@ -142,6 +150,7 @@ class Win32Platform final : public Platform {
   HWND main_ = nullptr;
   std::function<void(Dialog&, HWND)> modalHost_;
   std::deque<std::function<void()>> posted_;
+  int answering_ = 0;     // answers under way, one inside another
   bool woken_ = false;    // a wake-up for the oldest is on its way
   bool byTimer_ = false;  // that wake-up is a timer
   std::function<bool()> timerDue_;

@@ -93,10 +93,17 @@ void Win32Platform::showOtherInstance() {
   }
 }
 
-// Through the message loop, so that the window, the tray icon and the rest are cleaned up as
-// the program returns from its entry point.
+// Through the program's own loop, which returns, and the process ends with every window of it
+// closed by the system, no handler of theirs running again. A close can come from inside
+// another loop (the tray menu's, a window move's, a control holding the mouse) that would go on
+// waiting for the user and may swallow the quit: that loop is ended first, and the program's
+// own loops stop by themselves.
 void Win32Platform::endProgram() {
-  if (main_) DestroyWindow(main_);
+  endProgramLoops();
+  EndMenu();
+  if (main_) SendMessageW(main_, WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  PostQuitMessage(0);
 }
 
 ShellApi::Version Win32Platform::programVersion() {

@@ -85,11 +85,14 @@ int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& cap
     where = {at->x, at->y};
   else
     GetCursorPos(&where);
-  // Without the foreground the menu would not close when the user clicks elsewhere.
-  SetForegroundWindow(as<HWND>(owner));
+  // Without the foreground the menu would not close when the user clicks elsewhere. While a
+  // modal box of the window is open, the box takes it, and keeps it once the menu is gone.
+  HWND window = as<HWND>(owner);
+  if (const HWND box = IsWindowEnabled(window) ? nullptr : modalBoxOf(window)) window = box;
+  SetForegroundWindow(window);
   const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, where.x, where.y, 0,
-                                    as<HWND>(owner), nullptr);
-  PostMessageW(as<HWND>(owner), WM_NULL, 0, 0);
+                                    window, nullptr);
+  PostMessageW(window, WM_NULL, 0, 0);
   return chosen - 1;
 }
 
