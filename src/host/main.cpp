@@ -8,7 +8,35 @@
 #include "host/main_window.h"
 #include "platform/win32/win32_platform.h"
 
+namespace {
+
+// Whatever the system's own libraries load from now on comes from the system folder, never from
+// beside the exe (a Downloads folder, a folder any program of the user can write); and where the
+// system can, it refuses images from the network or of low integrity and prefers its own. Older
+// systems lack the calls and run as before.
+void loadOnlyFromTheSystem() {
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  if (const auto set = reinterpret_cast<SetDirectories>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+    set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  using SetPolicy = BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, SIZE_T);
+  if (const auto policy = reinterpret_cast<SetPolicy>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessMitigationPolicy")))) {
+    PROCESS_MITIGATION_IMAGE_LOAD_POLICY images{};
+    images.NoRemoteImages = images.NoLowMandatoryLabelImages = images.PreferSystem32Images = 1;
+    policy(ProcessImageLoadPolicy, &images, sizeof images);
+  }
+  // The controls' themes draw through this one, which the theme library loads on first use by
+  // a route that some systems (Wine) still look for beside the exe: loaded now from the system
+  // folder, it is the one every later load by name finds.
+  tarnwick::win32::loadSystemLibrary(L"msimg32.dll");
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  loadOnlyFromTheSystem();
   // Failures the user never sees can still be seen in a debugger.
   tarnwick::traceFailure = [](const char* what) noexcept {
     OutputDebugStringA("Tarnwick Demo: ");

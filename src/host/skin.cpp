@@ -56,7 +56,8 @@ class Painter {
         {r.right, r.bottom, static_cast<COLOR16>(GetRValue(to) << 8),
          static_cast<COLOR16>(GetGValue(to) << 8), static_cast<COLOR16>(GetBValue(to) << 8), 0}};
     GRADIENT_RECT g{0, 1};
-    GradientFill(dc_, v, 2, &g, 1, GRADIENT_FILL_RECT_H);
+    // The system's own, in a library every program has loaded from the system folder.
+    GdiGradientFill(dc_, v, 2, &g, 1, GRADIENT_FILL_RECT_H);
   }
 
   void roundBox(const RECT& r, COLORREF fillColour, COLORREF edge, int radiusTwips) const {

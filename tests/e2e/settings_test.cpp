@@ -29,11 +29,24 @@ std::string afterRun(const std::string& bytes, const std::function<void(App&)>& 
 
 TEST(Settings, TheFirstStartWritesTheDefaultsAndAFileComesBackByteForByte) {
   App first(std::wstring(L" \u00c9t\u00e9 \u5de5\u5177"));  // any folder name works
+  // Where a save once put its temporary file, a folder of that name: saves go on all the same.
+  fs::create_directory(first.folder() / L"Settings.qkv.tmp");
   ASSERT_TRUE(first.start());
   EXPECT_EQ(readFile(first.settings()), kDefaults);
   EXPECT_EQ(SendMessageW(first.control(kIdPercent), CB_GETCURSEL, 0, 0), 2) << "\"30%\" shown";
   EXPECT_TRUE(first.close());
   EXPECT_EQ(readFile(first.settings()), kDefaults);
+  // Made read-only and hidden by the user: a changed choice is saved, and the file stays so.
+  const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  SetFileAttributesW(first.settings().c_str(), kept);
+  ASSERT_TRUE(first.start());
+  click(first.control(kIdRamLevel0));
+  EXPECT_TRUE(first.close());
+  EXPECT_EQ(GetFileAttributesW(first.settings().c_str()) & kept, kept);
+  ASSERT_TRUE(first.start());
+  EXPECT_EQ(SendMessageW(first.control(kIdRamLevel0), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(first.close());
+  SetFileAttributesW(first.settings().c_str(), FILE_ATTRIBUTE_NORMAL);
 
   // Nine lines, line 2 with a character outside ASCII in the system's ANSI code page.
   const std::string nine = "2\r\n1\r\n7\xe9\r\n0\r\n1\r\n0\r\n1\r\nkept\r\n ninth ";

@@ -19,6 +19,8 @@ T as(OsHandle value) {
   return reinterpret_cast<T>(value);
 }
 
+// A library of the system's, from the system folder by its full path, or as already loaded.
+HMODULE loadSystemLibrary(const wchar_t* module);
 // A call found at run time: one that newer systems have, or one of a library that only some
 // actions need, so that start-up neither fails on older systems nor pays for the library.
 FARPROC findCall(const wchar_t* module, const char* name);

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/text.h"
@@ -49,8 +50,12 @@ bool Win32Platform::startProgram(const std::string& path) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
+  // In its own folder, not in whatever folder this one was started in: a program looks for
+  // libraries in its current folder too.
+  const size_t slash = program.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : program.substr(0, slash);
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process))
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process))
     return false;
   const Handle thread(process.hThread), started(process.hProcess);
   return true;
@@ -106,20 +111,19 @@ void Win32Platform::endProgram() {
   PostQuitMessage(0);
 }
 
+// Read from the exe's own resource as it lies in memory: the library that reads version files
+// is one a planted copy beside the exe could stand in for.
 ShellApi::Version Win32Platform::programVersion() {
-  wchar_t path[MAX_PATH * 4];
-  if (!GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)))) return {};
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-  if (!size) return {};
-  std::vector<char> block(size);
-  if (!GetFileVersionInfoW(path, 0, size, block.data())) return {};
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
-    return {};
-  return {HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-          HIWORD(info->dwFileVersionLS)};
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  const HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const auto* block = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+  // The block's header and its key, "VS_VERSION_INFO", padded to 32 bits: 40 bytes.
+  constexpr size_t kFixedAt = 40;
+  VS_FIXEDFILEINFO info{};
+  if (!block || SizeofResource(nullptr, found) < kFixedAt + sizeof info) return {};
+  std::memcpy(&info, block + kFixedAt, sizeof info);
+  if (info.dwSignature != VS_FFI_SIGNATURE) return {};
+  return {HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS), HIWORD(info.dwFileVersionLS)};
 }
 
 OsHandle Win32Platform::regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) {
