@@ -51,8 +51,7 @@ void frmMain::Form_Load() {
                    pumped([&] { CheckSettings(); }),
                    pumped([&] { LoadFiles(strPath, strFileName, lstSettings); }),
                    pumped([&] { ApplySettings(); }), [&] { ApplyWorkingChoices(); },
-                   pumped([&] { AddToSystemTray(); }), [&] { prgProgress.setValue(0); },
-                   [&] { tmrGlobalTimer.setEnabled(true); },
+                   [&] { prgProgress.setValue(0); }, [&] { tmrGlobalTimer.setEnabled(true); },
                    [&] {
                      intRefreshTicks = 10;
                      blnRefreshOn = true;
@@ -60,8 +59,15 @@ void frmMain::Form_Load() {
                      blnWatchOn = true;
                    },
                    pumped([&] { modOptimize::SetListTabStops(lstProcessList); }),
-                   pumped([&] { ListProcesses(true); }), pumped([&] { TimerCode(); }),
-                   [&] { blnLoading = false; });
+                   pumped([&] { TimerCode(); }), [&] { blnLoading = false; });
+  // What the window's first frame does not show (the icon in the notification area, the list of
+  // processes) comes right after it, in this order: the window appears sooner, and by the time a
+  // user could look for either, both are there.
+  skipOnError([&] {
+    platform_.post([this, pumped] {
+      skipOnErrorSteps(pumped([&] { AddToSystemTray(); }), pumped([&] { ListProcesses(true); }));
+    });
+  });
 }
 
 // The handlers that would set these find blnLoading set while the stored choices are put back,

@@ -75,7 +75,22 @@ void setText(HWND window, const std::string& text) {
 
 }  // namespace
 
-void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> placements) {
+namespace {
+
+// Where a control goes at `dpi`, in its parent's pixels: left, top, width, height.
+RECT placed(const Placement& placement, UINT dpi) {
+  const TwipsRect& r = placement.twips;
+  int height = std::max(twipsToPixels(r.height, dpi), 1);
+  // A drop-down list's height includes its open list; the closed box sizes itself to the font.
+  if (std::holds_alternative<forms::ComboBox*>(placement.model)) height *= 8;
+  return {twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi), twipsToPixels(r.width, dpi),
+          height};
+}
+
+}  // namespace
+
+void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> placements,
+                        UINT dpi, FontCache& fonts) {
   registerWindowClass(instance, kPanelClass, panelProc);
   window_ = parent;
   instance_ = instance;
@@ -84,8 +99,9 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
     const Child* container = placement.container ? byId(placement.container) : nullptr;
     const wchar_t* cls = WC_STATICW;
     // Labels take the mouse too, so that only the window's own background starts a drag.
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-    DWORD exStyle = 0;
+    // Made hidden, and shown all at once (show).
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD exStyle = WS_EX_NOPARENTNOTIFY;
     std::string caption = placement.name ? placement.name : "";
     // A screen reader names an edit, a list or a drop-down by the label just before it; this one
     // is never shown, the artwork says the same.
@@ -105,7 +121,7 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
                      style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
                      caption = label->caption();
                    },
-                   [&](const Container&) { cls = kPanelClass, exStyle = WS_EX_CONTROLPARENT; },
+                   [&](const Container&) { cls = kPanelClass, exStyle |= WS_EX_CONTROLPARENT; },
                    [&](const ProgramIcon&) { style |= SS_ICON | SS_REALSIZECONTROL; },
                    [&](const Rule&) { style |= SS_OWNERDRAW; },
                    // Tab enters a group at its selected option; the arrows select as they move.
@@ -129,7 +145,7 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
                    [&](forms::TextBox*) {
                      cls = WC_EDITW;
                      style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
-                     exStyle = WS_EX_CLIENTEDGE;
+                     exStyle |= WS_EX_CLIENTEDGE;
                    },
                    [&](forms::UpDown*) { cls = UPDOWN_CLASSW; },
                    [&](forms::ComboBox*) {
@@ -141,18 +157,21 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
                      cls = WC_LISTBOXW;
                      style |= LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS | LBS_NOSEL | WS_VSCROLL |
                               WS_HSCROLL | WS_TABSTOP | WS_GROUP;
-                     exStyle = WS_EX_CLIENTEDGE;
+                     exStyle |= WS_EX_CLIENTEDGE;
                    },
                },
                placement.model);
 
     const HWND owner = container ? container->hwnd : parent;
     if (labelled)
-      CreateWindowExW(0, WC_STATICW, widen(caption).c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0,
-                      owner, nullptr, instance, nullptr);
-    const HWND child = CreateWindowExW(
-        exStyle, cls, labelled ? L"" : widen(caption).c_str(), style, 0, 0, 0, 0, owner,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance, nullptr);
+      CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_STATICW, widen(caption).c_str(),
+                      WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, owner, nullptr, instance, nullptr);
+    // In place from the start: one sizing pass, not two.
+    const RECT r = placed(placement, dpi);
+    const HWND child = CreateWindowExW(exStyle, cls, labelled ? L"" : widen(caption).c_str(), style,
+                                       r.left, r.top, r.right, r.bottom, owner,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)),
+                                       instance, nullptr);
     if (std::holds_alternative<forms::UpDown*>(placement.model)) {
       // A fixed position inside a range, so both arrows always notify; the program keeps the
       // interval itself.
@@ -160,25 +179,38 @@ void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> 
       SendMessageW(child, UDM_SETPOS32, 0, 50);
     }
     children_.push_back({placement, child});
+    dress(children_.back(), dpi, fonts);
+  }
+}
+
+void ControlSet::dress(const Child& child, UINT dpi, FontCache& fonts) {
+  SendMessageW(child.hwnd, WM_SETFONT,
+               reinterpret_cast<WPARAM>(fonts.get(child.placement.font, dpi)), TRUE);
+  if (std::holds_alternative<ProgramIcon>(child.placement.model)) {
+    Icon icon = loadIcon(instance_, IDI_TARNWICK, twipsToPixels(child.placement.twips.width, dpi));
+    SendMessageW(child.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    programIcon_ = std::move(icon);  // the control's previous one goes only now
   }
 }
 
 void ControlSet::applyDpi(UINT dpi, FontCache& fonts) {
   for (const Child& child : children_) {
-    const TwipsRect& r = child.placement.twips;
-    int height = std::max(twipsToPixels(r.height, dpi), 1);
-    // A drop-down list's height includes its open list; the closed box sizes itself to the font.
-    if (std::holds_alternative<forms::ComboBox*>(child.placement.model)) height *= 8;
-    SetWindowPos(child.hwnd, nullptr, twipsToPixels(r.left, dpi), twipsToPixels(r.top, dpi),
-                 twipsToPixels(r.width, dpi), height, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(child.hwnd, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(fonts.get(child.placement.font, dpi)), TRUE);
-    if (std::holds_alternative<ProgramIcon>(child.placement.model)) {
-      Icon icon = loadIcon(instance_, IDI_TARNWICK, twipsToPixels(r.width, dpi));
-      SendMessageW(child.hwnd, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
-      programIcon_ = std::move(icon);  // the control's previous one goes only now
-    }
+    const RECT r = placed(child.placement, dpi);
+    SetWindowPos(child.hwnd, nullptr, r.left, r.top, r.right, r.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    dress(child, dpi, fonts);
   }
+}
+
+// Shown one by one in a window on the screen, each child would be laid out and drawn on its own;
+// with the window's drawing held, they all go in one step, and the window is drawn once.
+void ControlSet::show() {
+  if (shown_ || !IsWindowVisible(window_)) return;
+  shown_ = true;
+  SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  for (const Child& child : children_) ShowWindow(child.hwnd, SW_SHOWNA);
+  SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void ControlSet::bind() {

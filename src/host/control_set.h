@@ -25,10 +25,14 @@ class ControlSet {
     HWND hwnd = nullptr;
   };
 
-  // Creates one child per placement, containers before their contents.
-  void create(HWND parent, HINSTANCE instance, std::vector<Placement> placements);
-  // Places and sizes every control, and gives it its font and picture, for `dpi`.
+  // Creates one hidden child per placement, containers before their contents, placed and
+  // dressed for `dpi`.
+  void create(HWND parent, HINSTANCE instance, std::vector<Placement> placements, UINT dpi,
+              FontCache& fonts);
+  // Places and sizes every control, and gives it its font and picture, for a new `dpi`.
   void applyDpi(UINT dpi, FontCache& fonts);
+  // Shows every control, once the window is on the screen.
+  void show();
   // Mirrors each model onto its control from now on, starting with its current state.
   void bind();
 
@@ -50,7 +54,11 @@ class ControlSet {
   std::function<void(const DRAWITEMSTRUCT&)> drawHotSpot;
 
  private:
+  // Its font and picture at `dpi`.
+  void dress(const Child& child, UINT dpi, FontCache& fonts);
+
   std::vector<Child> children_;
+  bool shown_ = false;
   HWND window_ = nullptr;
   HINSTANCE instance_ = nullptr;
   Icon programIcon_;

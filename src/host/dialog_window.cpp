@@ -40,7 +40,6 @@ void DialogWindow::applyDpi(UINT dpi, POINT centre) {
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   SetWindowPos(hwnd_, nullptr, centre.x - width / 2, centre.y - height / 2, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  controls_.applyDpi(dpi, fonts_);
 }
 
 void DialogWindow::runModal(HWND owner) {
@@ -54,15 +53,17 @@ void DialogWindow::runModal(HWND owner) {
   dialog_.form.view = [this] {
     if (dialog_.form.unloaded()) PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop below
   };
-  controls_.create(hwnd_, instance_, dialog_.layout());
+  const UINT dpi = dpiOf(owner);
+  controls_.create(hwnd_, instance_, dialog_.layout(), dpi, fonts_);
   controls_.bind();
   RECT over;
   GetWindowRect(owner, &over);
-  applyDpi(dpiOf(owner), centreOf(over));
+  applyDpi(dpi, centreOf(over));
 
   // Another box may hold the owner disabled already (the refusal to close): it stays so.
   const bool ownerWasDisabled = EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
+  controls_.show();
   focus_ = GetDlgItem(hwnd_, IDOK);
   SetFocus(focus_);
   runMessageLoop(hwnd_, [this] { return dialog_.form.unloaded(); });
@@ -113,6 +114,7 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED: {
       // Sized from the design, not from the suggestion, which scales a size already scaled.
       applyDpi(HIWORD(wParam), centreOf(*reinterpret_cast<const RECT*>(lParam)));
+      controls_.applyDpi(HIWORD(wParam), fonts_);
       return 0;
     }
     default:

@@ -27,7 +27,8 @@ class DialogWindow : public WindowBase<DialogWindow> {
  private:
   friend class WindowBase<DialogWindow>;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  // Sizes the window for the design's client area at `dpi`, centred on `centre`.
+  // Sizes the window for the design's client area at `dpi`, centred on `centre`; the controls
+  // follow the density apart.
   void applyDpi(UINT dpi, POINT centre);
 
   HINSTANCE instance_;

@@ -49,12 +49,12 @@ bool MainWindow::create() {
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT))
       skin_.drawFocus(item.hDC, item.rcItem, item.CtlID == kIdOptimizeNow, dpi_);
   };
-  controls_.create(hwnd_, instance, layout_);
-  const UINT dpi = dpiOf(hwnd_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, twipsToPixels(kMainClientTwips.width, dpi),
-               twipsToPixels(kMainClientTwips.height, dpi),
+  dpi_ = dpiOf(hwnd_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, twipsToPixels(kMainClientTwips.width, dpi_),
+               twipsToPixels(kMainClientTwips.height, dpi_),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  applyDpi(dpi);
+  controls_.create(hwnd_, instance, layout_, dpi_, fonts_);
+  loadIcons();
   controls_.bind();
   // Focus marks appear once the keyboard is used, as everywhere in Windows.
   SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL),
@@ -69,9 +69,15 @@ bool MainWindow::create() {
 void MainWindow::applyDpi(UINT dpi) {
   dpi_ = dpi;
   controls_.applyDpi(dpi, fonts_);
+  loadIcons();
+  platform_.tray().followTaskbar();
+  renderSkin();
+}
+
+void MainWindow::loadIcons() {
   const HINSTANCE instance = platform_.instance();
-  Icon icon = loadIcon(instance, IDI_TARNWICK, metricFor(SM_CXICON, dpi));
-  Icon small = loadIcon(instance, IDI_TARNWICK, metricFor(SM_CXSMICON, dpi));
+  Icon icon = loadIcon(instance, IDI_TARNWICK, metricFor(SM_CXICON, dpi_));
+  Icon small = loadIcon(instance, IDI_TARNWICK, metricFor(SM_CXSMICON, dpi_));
   SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   icon_ = std::move(icon);
@@ -79,12 +85,16 @@ void MainWindow::applyDpi(UINT dpi) {
   // The old one is gone: the tray's record must not name it (the tray draws its own, at the
   // taskbar's density).
   core_.form.hIcon = core_.nidTray.hIcon = reinterpret_cast<intptr_t>(smallIcon_.get());
-  hand_ = loadCursor(instance, IDC_HOTSPOT, dpi);
-  platform_.tray().followTaskbar();
-  renderSkin();
+  hand_ = loadCursor(instance, IDC_HOTSPOT, dpi_);
 }
 
+// The picture is only needed while the window is on the screen: put away, it is let go, and it
+// is drawn again when the window comes back.
 void MainWindow::renderSkin() {
+  if (!IsWindowVisible(hwnd_)) {
+    skin_.release();
+    return;
+  }
   const WindowDC screen(hwnd_);
   skin_.render(screen, dpi_, fonts_, layout_, title_, version_, icon_.get());
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -96,11 +106,16 @@ void MainWindow::bindForm() {
     if (!hwnd_ || programEnding()) return;
     if (!form.visible()) {
       ShowWindow(hwnd_, SW_HIDE);
+      renderSkin();
       return;
     }
     const bool wantMinimized = form.windowState() == forms::WindowState::Minimized;
-    if (!IsWindowVisible(hwnd_) || (IsIconic(hwnd_) != 0) != wantMinimized)
+    if (!IsWindowVisible(hwnd_) || (IsIconic(hwnd_) != 0) != wantMinimized) {
+      const bool coming = !IsWindowVisible(hwnd_);
       ShowWindow(hwnd_, wantMinimized ? SW_MINIMIZE : SW_SHOWNORMAL);
+      controls_.show();
+      if (coming) renderSkin();
+    }
     if (wantMinimized) return;
     const int left = positionToPixels(form.left(), dpi_), top = positionToPixels(form.top(), dpi_);
     RECT r;

@@ -34,8 +34,11 @@ class MainWindow : public WindowBase<MainWindow> {
   friend class WindowBase<MainWindow>;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // Fonts, controls, icons, cursor and skin for the density the window is at.
+  // Fonts, controls, icons, cursor and skin for a new density.
   void applyDpi(UINT dpi);
+  // The window's icons and the hot spots' cursor at the density the window is at.
+  void loadIcons();
+  // The skin at that density while the window is shown; let go while it is put away.
   void renderSkin();
   void bindForm();
   void bindTimer(forms::Timer& timer);

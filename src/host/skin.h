@@ -30,6 +30,8 @@ class Skin {
   // `layout` places the hot spots the art goes under.
   void render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placement>& layout,
               const std::wstring& title, const std::wstring& version, HICON icon);
+  // Lets the picture go until the next render.
+  void release() { bitmap_.reset(); }
   // Copies the picture's `source` rectangle (client pixels) to `target` in `dc`.
   void paint(HDC dc, const RECT& target, POINT source) const;
   // The keyboard's focus on a hot spot: a ring in the colour of the art's text there, on the

@@ -105,7 +105,8 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   probe.cbSize = sizeof probe;
   probe.hWnd = app.window();
   probe.uID = 1;
-  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the icon is there";
+  EXPECT_TRUE(waitFor([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE; }))
+      << "the icon comes right after the window";
   SetWindowPos(app.window(), nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   std::filesystem::remove(app.settings());
   EXPECT_TRUE(app.minimise());
@@ -116,12 +117,21 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   GetWindowRect(app.window(), &r);
   EXPECT_EQ(r.left * 1000 + r.top, 100 * 1000 + 80) << "back where it was";
 
+  // The window down to the process list (whose rows may change meanwhile) looks as it did: its
+  // picture, let go while put away, is drawn again the same.
+  const auto looks = [&] {
+    std::this_thread::sleep_for(500ms);
+    const Pixels p(app.window());
+    return std::vector<BYTE>(p.bgr.end() - 390 * p.stride, p.bgr.end());
+  };
+  const std::vector<BYTE> before = looks();
   EXPECT_TRUE(app.minimise());
   App second;
   EXPECT_TRUE(second.startAndWaitForExit(10s)) << "the second instance kept running";
   EXPECT_FALSE(std::filesystem::exists(second.settings())) << "no file access";
   EXPECT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) != FALSE; }))
       << "a second start shows the running instance's window";
+  EXPECT_TRUE(looks() == before) << "drawn again as it was";
 
   // Enter on the icon chosen by keyboard (the shell's report, with the icon's place): the menu
   // opens there, not at the mouse, and Esc closes it.
@@ -188,6 +198,8 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const HWND list = app.control(kIdProcessList);
+  ASSERT_TRUE(waitFor([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) > 0; }))
+      << "the list comes right after the window";
   const std::wstring row = std::wstring(self) + L"\tNORMAL";
   EXPECT_NE(SendMessageW(list, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(row.c_str())),
             LB_ERR)

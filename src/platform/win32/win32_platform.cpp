@@ -134,15 +134,19 @@ void Win32Platform::post(std::function<void()> handler) {
 }
 
 // A posted message comes before input, painting and timers, so a chain of them would starve
-// the user's clicks, the repaint and the program's own timers: while input or painting waits, or
-// one of the program's timers is due, the wake-up is a timer, which comes after them all; the
+// the user's clicks, the repaint and the program's own timers: while input or painting waits (or
+// may: the window not yet shown), or one of the program's timers is due, the wake-up is a timer,
+// which comes after them all; the
 // program's own timer, when one ticks first. (Whether a timer waits is not asked of the queue:
 // Wine keeps saying so long after it was served. And QS_INPUT would name flags that Windows 7
 // refuses.)
 void Win32Platform::wake() {
   if (woken_ || posted_.empty()) return;
   woken_ = true;
-  if (!(timerDue_ && timerDue_()) &&
+  // Until the window is first on the screen, what start-up left for later waits for its first
+  // frame to be drawn.
+  shown_ = shown_ || IsWindowVisible(main_);
+  if (shown_ && !(timerDue_ && timerDue_()) &&
       HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_PAINT)) == 0 &&
       PostMessageW(main_, kRunPosted, 0, 0))
     return;

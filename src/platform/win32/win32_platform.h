@@ -154,6 +154,7 @@ class Win32Platform final : public Platform {
   std::deque<std::function<void()>> posted_;
   int answering_ = 0;     // answers under way, one inside another
   bool woken_ = false;    // a wake-up for the oldest is on its way
+  bool shown_ = false;    // the main window has been on the screen
   bool byTimer_ = false;  // that wake-up is a timer
   std::function<bool()> timerDue_;
   TrayIcon tray_;
