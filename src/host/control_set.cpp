@@ -69,8 +69,10 @@ void widenListFor(HWND list, const forms::ListBox& model, const std::wstring& ro
     SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
 }
 
+// Only a real change: a control made with its text already is not redrawn for nothing.
 void setText(HWND window, const std::string& text) {
-  SetWindowTextW(window, widen(text).c_str());
+  const std::wstring wide = widen(text);
+  if (windowText(window) != wide) SetWindowTextW(window, wide.c_str());
 }
 
 }  // namespace
@@ -248,9 +250,7 @@ void ControlSet::bind() {
             [h](forms::TextBox* box) {
               if (box->maxLength() > 0) SendMessageW(h, EM_LIMITTEXT, box->maxLength(), 0);
               // Rewriting the same text would move the caret under the user's typing.
-              box->view = [h, box] {
-                if (narrow(windowText(h)) != box->text()) setText(h, box->text());
-              };
+              box->view = [h, box] { setText(h, box->text()); };
             },
             [h](forms::ComboBox* combo) {
               for (const std::string& item : combo->items())

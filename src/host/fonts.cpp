@@ -1,5 +1,6 @@
 #include "host/fonts.h"
 
+#include <string>
 #include <string_view>
 
 #include "platform/win32/scoped.h"
@@ -9,19 +10,13 @@ namespace tarnwick::win32 {
 
 namespace {
 
-bool installed(const wchar_t* face) {
-  LOGFONTW font{};
-  font.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  const WindowDC screen(nullptr);
-  EnumFontFamiliesExW(
-      screen, &font,
-      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-        return *reinterpret_cast<bool*>(found) = true, 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
-  return found;
+// Whether the system has the TrueType face: asked of the registry's list of installed fonts,
+// which costs nothing, where enumerating the fonts would wake the whole font system.
+bool installed(const wchar_t* trueType) {
+  DWORD size = 0;
+  return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+                      (std::wstring(trueType) + L" (TrueType)").c_str(), RRF_RT_REG_SZ, nullptr,
+                      nullptr, &size) == ERROR_SUCCESS;
 }
 
 }  // namespace

@@ -55,6 +55,7 @@ bool MainWindow::create() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   controls_.create(hwnd_, instance, layout_, dpi_, fonts_);
   loadIcons();
+  renderSkin();
   controls_.bind();
   // Focus marks appear once the keyboard is used, as everywhere in Windows.
   SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL),
@@ -85,18 +86,11 @@ void MainWindow::loadIcons() {
   // The old one is gone: the tray's record must not name it (the tray draws its own, at the
   // taskbar's density).
   core_.form.hIcon = core_.nidTray.hIcon = reinterpret_cast<intptr_t>(smallIcon_.get());
-  hand_ = loadCursor(instance, IDC_HOTSPOT, dpi_);
+  hand_.reset();  // made at this density when the mouse first comes over a hot spot
 }
 
-// The picture is only needed while the window is on the screen: put away, it is let go, and it
-// is drawn again when the window comes back.
 void MainWindow::renderSkin() {
-  if (!IsWindowVisible(hwnd_)) {
-    skin_.release();
-    return;
-  }
-  const WindowDC screen(hwnd_);
-  skin_.render(screen, dpi_, fonts_, layout_, title_, version_, icon_.get());
+  skin_.prepare(dpi_, fonts_, layout_, title_, version_, icon_.get());
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -106,15 +100,12 @@ void MainWindow::bindForm() {
     if (!hwnd_ || programEnding()) return;
     if (!form.visible()) {
       ShowWindow(hwnd_, SW_HIDE);
-      renderSkin();
       return;
     }
     const bool wantMinimized = form.windowState() == forms::WindowState::Minimized;
     if (!IsWindowVisible(hwnd_) || (IsIconic(hwnd_) != 0) != wantMinimized) {
-      const bool coming = !IsWindowVisible(hwnd_);
       ShowWindow(hwnd_, wantMinimized ? SW_MINIMIZE : SW_SHOWNORMAL);
       controls_.show();
-      if (coming) renderSkin();
     }
     if (wantMinimized) return;
     const int left = positionToPixels(form.left(), dpi_), top = positionToPixels(form.top(), dpi_);
@@ -238,8 +229,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       controls_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_SETCURSOR:
-      if (hand_ && controls_.wantsHand(reinterpret_cast<HWND>(wParam))) {
-        SetCursor(hand_.get());
+      if (controls_.wantsHand(reinterpret_cast<HWND>(wParam))) {
+        if (!hand_) hand_ = loadCursor(platform_.instance(), IDC_HOTSPOT, dpi_);
+        SetCursor(hand_ ? hand_.get() : LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
       }
       break;

@@ -236,23 +236,36 @@ bool highContrast() {
          (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-void Skin::render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placement>& layout,
-                  const std::wstring& title, const std::wstring& version, HICON icon) {
+void Skin::prepare(UINT dpi, FontCache& fonts, const std::vector<Placement>& layout,
+                   std::wstring title, std::wstring version, HICON icon) {
   palette_ = highContrast() ? systemPalette() : kSkin;
   bodyBrush_.reset(CreateSolidBrush(palette_.body));
-  const RECT all = pixels(kMainClientTwips, dpi);
-  bitmap_.reset(CreateCompatibleBitmap(like, all.right, all.bottom));
+  dpi_ = dpi;
+  fonts_ = &fonts;
+  layout_ = &layout;
+  title_ = std::move(title);
+  version_ = std::move(version);
+  icon_ = icon;
+}
 
-  MemoryDC dc(like);
-  Selected selected(dc, bitmap_.get());
-  const Painter painter(dc, dpi, fonts, palette_);
-  const HotSpots spots = hotSpotsOf(layout, dpi);
-  drawBody(painter, layout, spots, version);
-  drawHeader(painter, dc, icon, spots, title);
-
+// Drawn straight into the window, the part asked for: a picture kept aside would hold a
+// megabyte or two for the rare moment the window is drawn again.
+void Skin::paint(HDC dc, const RECT& target, POINT source) const {
+  if (!fonts_) return;
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, target.left, target.top, target.right, target.bottom);
+  SetViewportOrgEx(dc, target.left - source.x, target.top - source.y, nullptr);
+  const Painter painter(dc, dpi_, *fonts_, palette_);
+  const HotSpots spots = hotSpotsOf(*layout_, dpi_);
+  const int header = twipsToPixels(kHeaderHeight, dpi_);
+  const int height = target.bottom - target.top;
+  if (source.y + height > header) drawBody(painter, *layout_, spots, version_);
+  if (source.y < header) drawHeader(painter, dc, icon_, spots, title_);
   // A thin frame, since the window has no border of its own.
+  const RECT all = pixels(kMainClientTwips, dpi_);
   Brush frame(CreateSolidBrush(palette_.frame));
   FrameRect(dc, &all, frame.get());
+  RestoreDC(dc, saved);
 }
 
 void Skin::drawFocus(HDC dc, const RECT& spot, bool onButton, UINT dpi) const {
@@ -264,14 +277,6 @@ void Skin::drawFocus(HDC dc, const RECT& spot, bool onButton, UINT dpi) const {
   const Selected p(dc, pen.get()), b(dc, GetStockObject(NULL_BRUSH));
   RoundRect(dc, spot.left + inset, spot.top + inset, spot.right - inset, spot.bottom - inset,
             radius, radius);
-}
-
-void Skin::paint(HDC dc, const RECT& target, POINT source) const {
-  if (!bitmap_) return;
-  MemoryDC memory(dc);
-  Selected selected(memory, bitmap_.get());
-  BitBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
-         memory, source.x, source.y, SRCCOPY);
 }
 
 }  // namespace tarnwick::win32

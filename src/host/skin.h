@@ -27,12 +27,12 @@ struct Palette {
 
 class Skin {
  public:
-  // `layout` places the hot spots the art goes under.
-  void render(HDC like, UINT dpi, FontCache& fonts, const std::vector<Placement>& layout,
-              const std::wstring& title, const std::wstring& version, HICON icon);
-  // Lets the picture go until the next render.
-  void release() { bitmap_.reset(); }
-  // Copies the picture's `source` rectangle (client pixels) to `target` in `dc`.
+  // What the picture is drawn from from now on: the density, the fonts, where the hot spots lie
+  // (`layout` places the art under them), the texts and the icon. The fonts and the layout must
+  // outlive the skin.
+  void prepare(UINT dpi, FontCache& fonts, const std::vector<Placement>& layout, std::wstring title,
+               std::wstring version, HICON icon);
+  // Draws the picture's `source` rectangle (client pixels) at `target` in `dc`.
   void paint(HDC dc, const RECT& target, POINT source) const;
   // The keyboard's focus on a hot spot: a ring in the colour of the art's text there, on the
   // "Optimize Now" button or on the header.
@@ -43,9 +43,13 @@ class Skin {
   COLORREF textColour() const { return palette_.text; }
 
  private:
-  Bitmap bitmap_;
   Brush bodyBrush_;
   Palette palette_{};
+  UINT dpi_ = 96;
+  FontCache* fonts_ = nullptr;
+  const std::vector<Placement>* layout_ = nullptr;
+  std::wstring title_, version_;
+  HICON icon_ = nullptr;
 };
 
 }  // namespace tarnwick::win32
