@@ -413,34 +413,4 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
   EXPECT_EQ(readFile(app.settings()), "") << "saved";
 }
 
-TEST(Optimize, TheTriggerWaitsForTheWindowThenRunsOnceAndWaits) {
-  const auto secondsToStart = [](App& app) {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(app.start());
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  };
-  double roomy = 0;
-  {
-    const SmallMachine machine(1100, 440);  // 40 % free
-    App app;
-    roomy = secondsToStart(app);
-  }
-  // 25 % free is below the default 30 %: a run of 403 blocks, but only after the window shows.
-  const SmallMachine machine(1100, 280);
-  App app;
-  EXPECT_LT(secondsToStart(app), roomy * 2 + 0.5);
-  int runs = 0;
-  bool running = false;
-  // Past the run and two refreshes after it.
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(9);
-  while (std::chrono::steady_clock::now() < end) {
-    const bool now = progress(app) > 0;
-    runs += now && !running;
-    running = now;
-    std::this_thread::sleep_for(20ms);
-  }
-  EXPECT_EQ(runs, 1) << "the refresh runs every 2.2 s; the trigger must wait five minutes";
-  EXPECT_TRUE(app.close());
-}
-
 }  // namespace
