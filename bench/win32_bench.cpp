@@ -132,7 +132,7 @@ double median(std::vector<double> values) {
 
 // Rounds of start-up and exit, the programs taking turns so that whatever else the machine does
 // falls on all of them alike.
-constexpr int kRounds = 15;
+constexpr int kRounds = 21;
 
 struct StartAndExit {
   double start, exit;

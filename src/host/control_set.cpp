@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "../../res/resource.h"
 #include "platform/win32/text.h"
@@ -300,10 +301,13 @@ void ControlSet::bind() {
         child.placement.model);
   }
 
-  // Bring every control to its model's current state.
+  // Bring every control to its model's current state; a group once for all its buttons.
+  const forms::OptionGroup* group = nullptr;
   for (Child& child : children_) {
     std::visit(Overloaded{
-                   [](const OptionButton& o) { o.group->view(); },
+                   [&](const OptionButton& o) {
+                     if (o.group != std::exchange(group, o.group)) o.group->view();
+                   },
                    [](forms::Label* m) { m->view(); },
                    [](forms::CheckBox* m) { m->view(); },
                    [](forms::TextBox* m) { m->view(); },

@@ -77,15 +77,13 @@ void MainWindow::applyDpi(UINT dpi) {
 
 void MainWindow::loadIcons() {
   const HINSTANCE instance = platform_.instance();
+  // One: a window without caption or taskbar button shows its icon nowhere but on its skin;
+  // the system makes a small one from it where it needs one, and the tray draws its own.
   Icon icon = loadIcon(instance, IDI_TARNWICK, metricFor(SM_CXICON, dpi_));
-  Icon small = loadIcon(instance, IDI_TARNWICK, metricFor(SM_CXSMICON, dpi_));
   SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   icon_ = std::move(icon);
-  smallIcon_ = std::move(small);
-  // The old one is gone: the tray's record must not name it (the tray draws its own, at the
-  // taskbar's density).
-  core_.form.hIcon = core_.nidTray.hIcon = reinterpret_cast<intptr_t>(smallIcon_.get());
+  // The old one is gone: the tray's record must not name it.
+  core_.form.hIcon = core_.nidTray.hIcon = reinterpret_cast<intptr_t>(icon_.get());
   hand_.reset();  // made at this density when the mouse first comes over a hot spot
 }
 

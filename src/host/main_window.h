@@ -63,7 +63,7 @@ class MainWindow : public WindowBase<MainWindow> {
   std::vector<Bound> timers_;  // timer id i + 1
   Skin skin_;
   std::wstring title_, version_;
-  Icon icon_, smallIcon_;
+  Icon icon_;
   Cursor hand_;
 };
 
