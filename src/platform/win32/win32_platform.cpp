@@ -135,11 +135,10 @@ void Win32Platform::post(std::function<void()> handler) {
 
 // A posted message comes before input, painting and timers, so a chain of them would starve
 // the user's clicks, the repaint and the program's own timers: while input or painting waits (or
-// may: the window not yet shown), or one of the program's timers is due, the wake-up is a timer,
-// which comes after them all; the
-// program's own timer, when one ticks first. (Whether a timer waits is not asked of the queue:
-// Wine keeps saying so long after it was served. And QS_INPUT would name flags that Windows 7
-// refuses.)
+// will: the window not yet shown), or one of the program's timers is due, the wake-up is a timer,
+// which comes after them all; the program's own timer, when one ticks first. (Whether a timer
+// waits is not asked of the queue: Wine keeps saying so long after it was served. And QS_INPUT
+// would name flags that Windows 7 refuses.)
 void Win32Platform::wake() {
   if (woken_ || posted_.empty()) return;
   woken_ = true;
