@@ -66,7 +66,7 @@ bool writeSafely(Platform& os, const std::string& path, const std::string& bytes
   const bool special = attributes && *attributes != win::kFileAttributeNormal;
   if (special) os.setFileAttributes(path, win::kFileAttributeNormal);
   bool moved = false;
-  for (int attempt = 1; !moved && attempt <= kTries; ++attempt) {
+  for (int attempt = 1; attempt <= kTries; ++attempt) {
     moved = os.moveFile(temporary, path, replace);
     if (moved || !replace || attempt == kTries) break;  // without replacing, it fails for good
     os.sleep(kReplacePauseMs);

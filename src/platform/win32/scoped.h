@@ -18,7 +18,6 @@ using Gdi = std::unique_ptr<std::remove_pointer_t<H>, GdiDeleter>;
 using Font = Gdi<HFONT>;
 using Brush = Gdi<HBRUSH>;
 using Pen = Gdi<HPEN>;
-using Bitmap = Gdi<HBITMAP>;
 
 struct HandleCloser {
   void operator()(HANDLE handle) const noexcept {
@@ -47,20 +46,6 @@ struct MenuDestroyer {
   }
 };
 using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
-
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~MemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  operator HDC() const { return dc_; }
-
- private:
-  HDC dc_;
-};
 
 class WindowDC {
  public:
