@@ -4,8 +4,9 @@
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
 # make lint  clang-format, clang-tidy and cppcheck over src, tests and bench: clean or failing
-# make dist  build/dist: the exe, README and LICENSE zipped, a per-user MSI, SHA256SUMS;
-#            signed with SIGN_CERT=cert.pem SIGN_KEY=key.pem
+# make dist  build/dist: the exe, README and LICENSE zipped, a per-user MSI, SHA256SUMS, the
+#            winget and Scoop manifests (for downloads from DIST_URL, by default the release
+#            page); signed with SIGN_CERT=cert.pem SIGN_KEY=key.pem
 # make install-test  the MSI under Wine: install, upgrade, refusals, uninstall; the downloads
 # make fuzz  the settings fuzzer for FUZZ_SECONDS (600)
 .PHONY: all native exe unit fuzz fuzz-build fuzz-short e2e e2e-build install-test test test-wine \
@@ -109,7 +110,7 @@ endif
 # What users download, named after the version in CMakeLists.txt (scripts/dist).
 dist: exe
 	@$(DEPS) dist
-	SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" scripts/dist
+	SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" DIST_URL="$(DIST_URL)" scripts/dist
 
 # The build folders' compile commands are all the linters need: nothing is built.
 lint:
