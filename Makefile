@@ -3,7 +3,8 @@
 #            the end-to-end tests under Wine
 # make exe   build Tarnwick.exe only
 # make bench benchmarks, as ratios measured side by side in one run
-# make lint  clang-format, clang-tidy and cppcheck over src, tests and bench: clean or failing
+# make lint  clang-format, clang-tidy and cppcheck over src, tests and bench, actionlint over
+#            the workflows: clean or failing
 # make dist  build/dist: the exe, README and LICENSE zipped, a per-user MSI, SHA256SUMS, the
 #            winget and Scoop manifests (for downloads from DIST_URL, by default the release
 #            page); signed with SIGN_CERT=cert.pem SIGN_KEY=key.pem
@@ -77,8 +78,9 @@ e2e-build:
 	cmake --build --preset win --target Tarnwick tarnwick_e2e
 
 # The programs first; then the end-to-end suite under Wine beside the native half (the unit
-# tests under the sanitizers, a fuzz run, then the install test, whose Wine has a prefix and a
-# display of its own): the native half keeps the processor busy while Wine waits for windows.
+# tests under the sanitizers, a fuzz run, what CI on Windows relies on, then the install test,
+# whose Wine has a prefix and a display of its own): the native half keeps the processor busy
+# while Wine waits for windows.
 test: e2e-build
 	$(MAKE) --no-print-directory -j2 --output-sync=target test-wine test-native
 
@@ -86,6 +88,7 @@ test-wine:
 	scripts/run-e2e
 
 test-native: unit
+	tests/ci/check
 	$(MAKE) --no-print-directory install-test
 
 install-test: dist
