@@ -38,6 +38,7 @@ DWORD priorityClassOf(DWORD pid) {
 }
 
 TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
+  E2E_NEEDS_SMALL_MACHINE();
   const std::tuple<DWORD, bool, const wchar_t*> looks[] = {{96, false, L"main-window"},
                                                            {144, false, L"main-window-144dpi"},
                                                            {96, true, L"main-window-dark"}};
@@ -253,6 +254,7 @@ constexpr const wchar_t* kPlanted[] = {L"version", L"msimg32",  L"dwmapi",   L"o
                                        L"propsys", L"wtsapi32", L"cryptbase"};
 
 TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
+  E2E_NEEDS_SMALL_MACHINE();
   const SmallMachine machine(1024, 300);
   App app;
   writeFile(app.settings(), "");  // the design's choices: "High", nothing automatic
@@ -342,6 +344,7 @@ bool runEndsWhile(const App& app, const std::function<bool()>& still) {
 }
 
 TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfterIt) {
+  E2E_NEEDS_SMALL_MACHINE();
   // 300 MB free and an empty settings file, so the design's "High": 300 + 20 % of 724 blocks.
   const SmallMachine machine(1024, 300);
   App app;
