@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/choices.h"
 #include "app/layout.h"
 #include "forms/controls.h"
 #include "memory/modOptimize.h"
@@ -27,7 +28,7 @@ class frmMain {
   // The window and its visible controls, with their design-time contents.
   forms::Form form;
   forms::Label lblAbout, lblCmdMinimize, lblCmdClose;
-  forms::OptionGroup optRAMLevel{{"Low", "Moderate", "High"}, 2};
+  forms::OptionGroup optRAMLevel{choices::ramLevelCaptions(), choices::kDesignRamLevel};
   std::array<forms::CheckBox, 2> chkAutoOptimize{
       forms::CheckBox{"Optimize every"}, forms::CheckBox{"When Free Memory Level Drops Below"}};
   forms::TextBox txtInterval{"0", 5};
@@ -65,8 +66,6 @@ class frmMain {
   // The tray icon's popup menu.
   std::vector<forms::MenuItem> mnuPopup;
   NotifyIconData nidTray;
-  // The icon is in the notification area; until it is, minimising does not hide the window.
-  bool blnInTray = false;
   // The icon's popup menu is open; the icon's last message.
   bool blnMenuOpen = false;
   uint32_t lngLastTrayMessage = 0;
@@ -85,9 +84,13 @@ class frmMain {
   bool blnWatchOn = false;
 
   bool blnLoading = false;
+  // The program is on its way out (a close was accepted, or the session ends): nothing adds the
+  // icon or closes again. Ended: the icon is gone and the end asked for.
+  bool blnEnding = false, blnEnded = false;
 
-  // The settings file exists but could not be read: it is never written over in this run.
-  bool blnKeepSettingsFile = false;
+  // The settings file is not written over: not yet read into the store, or there but unreadable,
+  // when it still holds the user's choices.
+  bool blnKeepSettingsFile = true;
   // The file's bytes as read at start-up, and whether the user has changed a choice since: a
   // file in a shape the program does not write is kept until a choice changes.
   std::optional<std::string> strSettingsAsRead;
@@ -114,13 +117,15 @@ class frmMain {
 
   // Start-up and shutdown. Cancel non-zero keeps the window open.
   void Form_Load();
+  // Shows the loaded window, or puts it straight into the tray when the program was started
+  // minimised; what its first frame does not show follows from the loop.
+  void ShowAfterLoad();
   void Form_Unload(int16_t& Cancel);
   // Windows is logging off or shutting down, or an installer asks the program to end so that
   // it can replace its files: answered at once, a run in progress given up, the choices kept.
   void SessionEnding();
-  // A second start asks for the window; the shell restarted and forgot every icon.
+  // A second start asks for the window.
   void ShowRequested();
-  void ShellRestarted();
 
   // Chrome: dragging by the background, and the three hot spots. Button 1 is the left one.
   void Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
@@ -186,6 +191,8 @@ class frmMain {
 
  private:
   void UnloadMe();
+  // Removes the icon and ends the program, once.
+  void EndNow();
   void ShowPopupMenu(std::optional<ScreenPoint> at, bool fromKeyboard);
   // The settings file's full path where it is kept, and where it is read from; fails when the
   // program's folder is unknown.

@@ -11,9 +11,6 @@ enum ControlId : int {
   kIdCmdMinimize,
   kIdCmdClose,
   kIdPicture1,
-  kIdRamLevel0,
-  kIdRamLevel1,
-  kIdRamLevel2,
   kIdAutoOptimize0,
   kIdInterval,
   kIdUpDown,
@@ -34,6 +31,9 @@ enum ControlId : int {
   kIdNonActive1,
   kIdProcesses,
   kIdProcessList,
+
+  // One per RAM level, in the table's order: a level more renumbers nothing else.
+  kIdRamLevel0 = 300,
 
   kIdAboutIcon = 200,
   kIdAboutTitle,

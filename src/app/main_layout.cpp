@@ -1,17 +1,17 @@
+#include <algorithm>
+
+#include "app/choices.h"
 #include "app/frmMain.h"
 
 namespace tarnwick {
 
 std::vector<Placement> frmMain::layout() {
   const FontSpec bold{"MS Sans Serif", 8, true};
-  return {
+  std::vector<Placement> placements = {
       {kIdAbout, {240, 600, 1575, 495}, kIdNone, HotSpot{&lblAbout}, {}, "&About"},
       {kIdCmdMinimize, {5650, 100, 255, 255}, kIdNone, HotSpot{&lblCmdMinimize}, {}, "Minimize"},
       {kIdCmdClose, {5920, 100, 255, 255}, kIdNone, HotSpot{&lblCmdClose}, {}, "Close"},
       {kIdPicture1, {480, 1850, 5295, 375}, kIdNone, Container{}, {}, "RAM level"},
-      {kIdRamLevel0, {480, 50, 1335, 255}, kIdPicture1, OptionButton{&optRAMLevel, 0}},
-      {kIdRamLevel1, {2280, 50, 1335, 255}, kIdPicture1, OptionButton{&optRAMLevel, 1}},
-      {kIdRamLevel2, {4080, 50, 1215, 255}, kIdPicture1, OptionButton{&optRAMLevel, 2}},
       {kIdAutoOptimize0, {600, 2640, 1455, 255}, kIdNone, &chkAutoOptimize[0]},
       {kIdInterval,
        {2040, 2640, 1095, 288},
@@ -43,6 +43,16 @@ std::vector<Placement> frmMain::layout() {
       {kIdProcesses, {380, 5640, 5535, 255}, kIdNone, &lblProcesses, bold},
       {kIdProcessList, {380, 5880, 5535, 1815}, kIdNone, &lstProcessList, {}, "Active processes"},
   };
+  // The RAM levels' buttons right after their container, in tab order.
+  const auto container = std::find_if(placements.begin(), placements.end(),
+                                      [](const Placement& p) { return p.id == kIdPicture1; });
+  std::vector<Placement> levels;
+  levels.reserve(choices::kRamLevelCount);
+  for (int i = 0; i < choices::kRamLevelCount; ++i)
+    levels.push_back({kIdRamLevel0 + i, choices::kRamLevels[i].place, kIdPicture1,
+                      OptionButton{&optRAMLevel, i}});
+  placements.insert(container + 1, levels.begin(), levels.end());
+  return placements;
 }
 
 }  // namespace tarnwick

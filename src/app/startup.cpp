@@ -37,35 +37,66 @@ void frmMain::Form_Load() {
   const uint32_t instance = platform_.createInstanceObject();
   if (instance == win::kErrorAlreadyExists || instance == win::kErrorAccessDenied) {
     // Starting the program again is how users look for its window: the running one shows it.
+    blnEnding = blnEnded = true;
     platform_.showOtherInstance();
     platform_.endProgram();
     return;
   }
-  const auto pumped = [this](auto step) {
-    return [this, step] {
-      step();
-      platform_.doEvents();
+  // An installer that closes it to replace its files starts it again afterwards; nothing else
+  // does, the user's own exit included.
+  skipOnError([&] {
+    platform_.registerForRestart(win::kRestartNoCrash | win::kRestartNoHang |
+                                 win::kRestartNoReboot);
+  });
+  // A close or the session's end can come in any pump: from then on, start-up stops.
+  const auto step = [this](auto body, bool pump = false) {
+    return [this, body, pump] {
+      if (blnEnding) return;
+      body();
+      if (pump) platform_.doEvents();
     };
   };
-  skipOnErrorSteps([&] { blnLoading = true; },  //
-                   pumped([&] { CheckSettings(); }),
-                   pumped([&] { LoadFiles(strPath, strFileName, lstSettings); }),
-                   pumped([&] { ApplySettings(); }), [&] { ApplyWorkingChoices(); },
-                   [&] { prgProgress.setValue(0); }, [&] { tmrGlobalTimer.setEnabled(true); },
-                   [&] {
+  skipOnErrorSteps(step([&] { blnLoading = true; }), step([&] { CheckSettings(); }, true),
+                   step([&] { LoadFiles(strPath, strFileName, lstSettings); }, true),
+                   step([&] { ApplySettings(); }, true), step([&] { ApplyWorkingChoices(); }),
+                   step([&] { prgProgress.setValue(0); }),
+                   step([&] { tmrGlobalTimer.setEnabled(true); }), step([&] {
                      intRefreshTicks = 10;
                      blnRefreshOn = true;
                      intWatchTicks = 20;
                      blnWatchOn = true;
-                   },
-                   pumped([&] { modOptimize::SetListTabStops(lstProcessList); }),
-                   pumped([&] { TimerCode(); }), [&] { blnLoading = false; });
-  // What the window's first frame does not show (the icon in the notification area, the list of
-  // processes) comes right after it, in this order: the window appears sooner, and by the time a
-  // user could look for either, both are there.
+                   }),
+                   step([&] { modOptimize::SetListTabStops(lstProcessList); }, true),
+                   step([&] { TimerCode(); }, true), [&] { blnLoading = false; });
+}
+
+// What the window's first frame does not show (the icon in the notification area, the list of
+// processes) comes right after it, in this order: the window appears sooner, and by the time a
+// user could look for either, both are there. Started minimised, the window goes straight into
+// the tray once the icon is there, or shows after all where the shell has none for it.
+void frmMain::ShowAfterLoad() {
+  if (blnEnding) return;
+  const bool intoTray = choices::startsInTray(platform_.startupShowCommand());
+  if (!intoTray) {
+    skipOnErrorSteps([&] { form.setVisible(true); }, [&] { platform_.activateWindow(form.hWnd); });
+  }
   skipOnError([&] {
-    platform_.post([this, pumped] {
-      skipOnErrorSteps(pumped([&] { AddToSystemTray(); }), pumped([&] { ListProcesses(true); }));
+    platform_.post([this, intoTray] {
+      const auto step = [this](auto body) {
+        return [this, body] {
+          if (blnEnding) return;
+          body();
+          platform_.doEvents();
+        };
+      };
+      skipOnErrorSteps(step([&] { AddToSystemTray(); }), step([&] {
+                         if (!intoTray) return;
+                         form.setWindowState(forms::WindowState::Minimized);
+                         if (form.windowState() == forms::WindowState::Minimized) return;
+                         form.setVisible(true);
+                         platform_.activateWindow(form.hWnd);
+                       }),
+                       step([&] { ListProcesses(true); }));
     });
   });
 }
@@ -86,6 +117,7 @@ void frmMain::ApplyWorkingChoices() {
 }
 
 void frmMain::Form_Unload(int16_t& Cancel) {
+  if (blnEnding) return;
   if (modOptimize::blnOptimizing) {
     skipOnErrorSteps(
         [&] {
@@ -102,28 +134,35 @@ void frmMain::Form_Unload(int16_t& Cancel) {
         [&] { Cancel = 1; });
     return;
   }
+  blnEnding = true;
+  // The icon goes after the last pump, so nothing in it can bring the icon back.
   skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
                    [&] {
                      SaveSettingsToFile(strPath, strFileName, lstSettings);
                      platform_.doEvents();
                    },
-                   [&] {
-                     RemoveFromSystemTray();
-                     platform_.doEvents();
-                   },
-                   [&] { platform_.endProgram(); });
+                   [&] { EndNow(); });
 }
 
 // Windows gives a program a few seconds here, and an installer's restart manager less: the run
-// is given up rather than finished, and nothing waits.
+// is given up rather than finished, and nothing waits. It may come in the pump of an exit under
+// way, which may not get further once this returns: the choices are saved here all the same.
 void frmMain::SessionEnding() {
+  if (blnEnded) return;
   const Answering answer(platform_);
+  blnEnding = true;
   skipOnErrorSteps([&] { tmrGlobalTimer.setEnabled(false); }, [&] { tmrTimer.setEnabled(false); },
                    [&] {
                      if (modOptimize::blnOptimizing) EndOptimizing();
                    },
                    [&] { SaveSettingsToFile(strPath, strFileName, lstSettings); },
-                   [&] { RemoveFromSystemTray(); }, [&] { platform_.endProgram(); });
+                   [&] { EndNow(); });
+}
+
+void frmMain::EndNow() {
+  if (blnEnded) return;
+  blnEnded = true;
+  skipOnErrorSteps([&] { RemoveFromSystemTray(); }, [&] { platform_.endProgram(); });
 }
 
 }  // namespace tarnwick

@@ -11,6 +11,9 @@ constexpr uint32_t kSwpNoSizeNoMove = win::kSwpNoSize | win::kSwpNoMove;
 }  // namespace
 
 void frmMain::AddToSystemTray() {
+  // On the way out, never again: the icon would outlive the program.
+  if (blnEnding) return;
+  bool inTray = false;
   skipOnErrorSteps(
       [&] {
         nidTray.hWnd = form.hWnd;
@@ -20,23 +23,22 @@ void frmMain::AddToSystemTray() {
         // A private message: a plain mouse move over the window can never look like a click
         // on the icon.
         nidTray.uCallbackMessage = win::kTrayCallbackMessage;
-        nidTray.hIcon = form.hIcon;
         nidTray.szTip = std::string("Click here to open Tarnwick Demo.") + '\0';
         nidTray.szTip.resize(64, ' ');
       },
       [&] {
         // An add that timed out may still have put the icon there; then only a change finds it.
-        blnInTray = platform_.shellNotifyIcon(win::kNimAdd, nidTray) ||
-                    platform_.shellNotifyIcon(win::kNimModify, nidTray);
+        inTray = platform_.shellNotifyIcon(win::kNimAdd, nidTray) ||
+                 platform_.shellNotifyIcon(win::kNimModify, nidTray);
         // Refused at logon before the shell is ready: again until it is there.
-        tmrTrayRetry.setEnabled(!blnInTray);
+        tmrTrayRetry.setEnabled(!inTray);
       },
       [&] {
         // Version 4 tells a keyboard's choice of the icon from the mouse's, and where the icon
         // is; a shell without it keeps reporting plain mouse messages.
         NotifyIconData versioned = nidTray;
         versioned.uVersion = win::kNotifyIconVersion4;
-        nidTray.uVersion = blnInTray && platform_.shellNotifyIcon(win::kNimSetVersion, versioned)
+        nidTray.uVersion = inTray && platform_.shellNotifyIcon(win::kNimSetVersion, versioned)
                                ? win::kNotifyIconVersion4
                                : 0;
       });
@@ -48,8 +50,7 @@ void frmMain::tmrTrayRetry_Timer() {
 
 void frmMain::RemoveFromSystemTray() {
   skipOnErrorSteps([&] { tmrTrayRetry.setEnabled(false); },
-                   [&] { platform_.shellNotifyIcon(win::kNimDelete, nidTray); },
-                   [&] { blnInTray = false; });
+                   [&] { platform_.shellNotifyIcon(win::kNimDelete, nidTray); });
 }
 
 void frmMain::nidTray_Callback(uint32_t Message, int X, int Y) {
@@ -98,15 +99,11 @@ void frmMain::Form_Resize() {
       [&] {
         if (form.windowState() != forms::WindowState::Minimized) return;
         // Into the tray: only the icon remains. The shell is asked whether it holds the icon,
-        // since it may have ended since; without one the window would be lost for good, so it
-        // stays where it is and the icon is tried again.
+        // since it may have ended since, or never had it; without one the window would be lost
+        // for good, so it stays where it is and the icon is tried again.
         bool inTray = false;
-        skipOnError([&] {
-          inTray = blnInTray && platform_.shellNotifyIcon(win::kNimModify, nidTray);
-          if (inTray || !blnInTray) return;
-          blnInTray = false;
-          tmrTrayRetry.setEnabled(true);
-        });
+        skipOnError([&] { inTray = platform_.shellNotifyIcon(win::kNimModify, nidTray); });
+        if (!inTray) skipOnError([&] { tmrTrayRetry.setEnabled(true); });
         skipOnErrorSteps(
             [&] {
               if (inTray)
@@ -137,13 +134,9 @@ void frmMain::RestoreWindow() {
 }
 
 void frmMain::ShowRequested() {
+  if (blnEnding) return;
   const Answering answer(platform_);
   mnuPopupOpen_Click();
-}
-
-void frmMain::ShellRestarted() {
-  const Answering answer(platform_);
-  AddToSystemTray();
 }
 
 void frmMain::mnuPopupOpen_Click() {

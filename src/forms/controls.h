@@ -183,8 +183,7 @@ struct MenuItem {
 // The window itself: state, visibility and position in twips. Changing the state raises Resize.
 class Form {
  public:
-  intptr_t hWnd = 0;   // the real window, once the shell has made one
-  intptr_t hIcon = 0;  // its icon
+  intptr_t hWnd = 0;  // the real window, once the shell has made one
   std::string caption;
 
   // Unloading closes and destroys the real window.

@@ -2,6 +2,7 @@
 
 #include "host/skin.h"
 #include "platform/win32/text.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
@@ -24,10 +25,6 @@ COLORREF linkColour() {
 }
 
 }  // namespace
-
-DialogWindow::~DialogWindow() {
-  if (hwnd_ && !programEnding()) DestroyWindow(hwnd_);
-}
 
 void DialogWindow::applyDpi(UINT dpi, POINT centre) {
   const TwipsRect client = dialog_.clientTwips();
@@ -64,10 +61,10 @@ void DialogWindow::runModal(HWND owner) {
   const bool ownerWasDisabled = EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   controls_.show();
-  focus_ = GetDlgItem(hwnd_, IDOK);
-  SetFocus(focus_);
+  SetFocus(GetDlgItem(hwnd_, IDOK));
   runMessageLoop(hwnd_, [this] { return dialog_.form.unloaded(); });
-  if (programEnding()) return;  // the box goes with the process
+  // Ending, the box goes with the process; this object lets go of it first (~WindowBase).
+  if (programEnding()) return;
   // The owner first, so that activation returns to it and not to another application.
   if (!ownerWasDisabled) EnableWindow(owner, TRUE);
   SetActiveWindow(owner);
@@ -84,30 +81,6 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                            : GetSysColor(COLOR_BTNTEXT));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_SETCURSOR:
-      if (controls_.wantsHand(reinterpret_cast<HWND>(wParam))) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
-      }
-      break;
-    case WM_DRAWITEM:
-      controls_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-      return TRUE;
-    case WM_ACTIVATE:
-      if (restoreFocus(hwnd_, wParam, focus_)) return 0;
-      break;
-    case WM_NOTIFY:
-      return controls_.notify(*reinterpret_cast<const NMHDR*>(lParam));
-    case kControlNotice:
-      controls_.apply(static_cast<int>(wParam), static_cast<int>(lParam));
-      return 0;
-    case WM_COMMAND:
-      // Esc and the close box cancel; Enter presses the default button.
-      if (LOWORD(wParam) == IDCANCEL)
-        dialog_.Cancel();
-      else if (lParam)
-        controls_.command(LOWORD(wParam), HIWORD(wParam));
-      return 0;
     case WM_CLOSE:
       dialog_.Cancel();
       return 0;
@@ -120,7 +93,7 @@ LRESULT DialogWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return handleShared(message, wParam, lParam);
 }
 
 }  // namespace tarnwick::win32

@@ -10,13 +10,18 @@ namespace tarnwick::win32 {
 
 namespace {
 
-// Whether the system has the TrueType face: asked of the registry's list of installed fonts,
-// which costs nothing, where enumerating the fonts would wake the whole font system.
-bool installed(const wchar_t* trueType) {
-  DWORD size = 0;
-  return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
-                      (std::wstring(trueType) + L" (TrueType)").c_str(), RRF_RT_REG_SZ, nullptr,
-                      nullptr, &size) == ERROR_SUCCESS;
+// Whether the font system has the face itself, not a stand-in: the face it picks for the name is
+// asked, so per-user fonts and substitutes count as they would be drawn.
+bool installed(const wchar_t* face) {
+  LOGFONTW font{};
+  font.lfHeight = -11;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+  const Font made(CreateFontIndirectW(&font));
+  const WindowDC screen(nullptr);
+  const Selected selected(screen, made.get());
+  wchar_t picked[LF_FACESIZE] = {};
+  return made && GetTextFaceW(screen, LF_FACESIZE, picked) && lstrcmpiW(picked, face) == 0;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "host/dialog_window.h"
 #include "host/main_window.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -15,14 +16,11 @@ namespace {
 // system can, it refuses images from the network or of low integrity and prefers its own. Older
 // systems lack the calls and run as before.
 void loadOnlyFromTheSystem() {
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  using SetDirectories = BOOL(WINAPI*)(DWORD);
-  if (const auto set = reinterpret_cast<SetDirectories>(
-          reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+  using tarnwick::win32::findCall;
+  if (const auto set = findCall<BOOL(WINAPI*)(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories"))
     set(LOAD_LIBRARY_SEARCH_SYSTEM32);
   using SetPolicy = BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, SIZE_T);
-  if (const auto policy = reinterpret_cast<SetPolicy>(
-          reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessMitigationPolicy")))) {
+  if (const auto policy = findCall<SetPolicy>(L"kernel32.dll", "SetProcessMitigationPolicy")) {
     PROCESS_MITIGATION_IMAGE_LOAD_POLICY images{};
     images.NoRemoteImages = images.NoLowMandatoryLabelImages = images.PreferSystem32Images = 1;
     policy(ProcessImageLoadPolicy, &images, sizeof images);
@@ -57,7 +55,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   window.loadAndShow();
   const int code = tarnwick::win32::runMessageLoop(window.hwnd(), nullptr);
   // Every window goes with the process, without a handler of theirs running again (destroying
-  // them one by one would give each its handlers back, and the user a moment's wait).
+  // them one by one would give each its handlers back, and the user a moment's wait). Nothing
+  // pumps from here on, so none can reach an object gone already.
   ExitProcess(static_cast<UINT>(code));
 }
 

@@ -15,29 +15,31 @@ namespace tarnwick::win32 {
 namespace {
 // Hands the activation on to the window's open modal box, after the activation that came first.
 constexpr UINT kActivateModalBox = WM_APP + 5;
-}  // namespace
 
-MainWindow::~MainWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
+bool inMenu() {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
 }
+}  // namespace
 
 bool MainWindow::create() {
   const HINSTANCE instance = platform_.instance();
-  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   showWindow_ = RegisterWindowMessageW(kShowWindowMessage);
   registerWindowClass(instance, kMainClass, windowProc, CS_DROPSHADOW);
-  // No border, no caption and no taskbar button: the skin is the window's only frame.
-  CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kMainClass, L"",
+  // No border, no caption and no taskbar button: the skin is the window's only frame. Its text
+  // shows nowhere, but names it to a screen reader.
+  title_ = widen(kAppTitle);
+  CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kMainClass, title_.c_str(),
                   WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr,
                   nullptr, instance, this);
   if (!hwnd_) return false;
   // Run elevated, the window would otherwise never hear Explorer's restart nor a second start.
-  for (const UINT message : {taskbarCreated_, showWindow_})
+  for (const UINT message : {platform_.tray().taskbarCreated(), showWindow_})
     ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
   platform_.setMainWindow(hwnd_);
   core_.form.hWnd = reinterpret_cast<intptr_t>(hwnd_);
 
-  title_ = widen(kAppTitle);
   version_ = widen(versionText(platform_.programVersion()));
   layout_ = core_.layout();
   controls_.drawHotSpot = [this](const DRAWITEMSTRUCT& item) {
@@ -63,7 +65,6 @@ bool MainWindow::create() {
   bindForm();
   for (forms::Timer* timer : {&core_.tmrGlobalTimer, &core_.tmrTimer, &core_.tmrTrayRetry})
     bindTimer(*timer);
-  platform_.setTimerDue([this] { return timerDue(); });
   return true;
 }
 
@@ -71,7 +72,6 @@ void MainWindow::applyDpi(UINT dpi) {
   dpi_ = dpi;
   controls_.applyDpi(dpi, fonts_);
   loadIcons();
-  platform_.tray().followTaskbar();
   renderSkin();
 }
 
@@ -82,9 +82,12 @@ void MainWindow::loadIcons() {
   Icon icon = loadIcon(instance, IDI_TARNWICK, metricFor(SM_CXICON, dpi_));
   SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
   icon_ = std::move(icon);
-  // The old one is gone: the tray's record must not name it.
-  core_.form.hIcon = core_.nidTray.hIcon = reinterpret_cast<intptr_t>(icon_.get());
   hand_.reset();  // made at this density when the mouse first comes over a hot spot
+}
+
+HCURSOR MainWindow::handCursor() {
+  if (!hand_) hand_ = loadCursor(platform_.instance(), IDC_HOTSPOT, dpi_);
+  return hand_ ? hand_.get() : LoadCursorW(nullptr, IDC_HAND);
 }
 
 void MainWindow::renderSkin() {
@@ -95,15 +98,17 @@ void MainWindow::renderSkin() {
 void MainWindow::bindForm() {
   core_.form.view = [this] {
     const forms::Form& form = core_.form;
-    if (!hwnd_ || programEnding()) return;
     if (!form.visible()) {
       ShowWindow(hwnd_, SW_HIDE);
       return;
     }
     const bool wantMinimized = form.windowState() == forms::WindowState::Minimized;
     if (!IsWindowVisible(hwnd_) || (IsIconic(hwnd_) != 0) != wantMinimized) {
-      ShowWindow(hwnd_, wantMinimized ? SW_MINIMIZE : SW_SHOWNORMAL);
-      controls_.show();
+      // Never SW_SHOW, SW_SHOWNORMAL or SW_SHOWDEFAULT: whoever started the program may have
+      // asked for another show state, which Windows would put in their place; the core decides
+      // what that state means (the tray), and activates the window itself.
+      ShowWindow(hwnd_, wantMinimized ? SW_MINIMIZE : IsIconic(hwnd_) ? SW_RESTORE : SW_SHOWNA);
+      controls_.show();  // the first time: with the window drawn at once
     }
     if (wantMinimized) return;
     const int left = positionToPixels(form.left(), dpi_), top = positionToPixels(form.top(), dpi_);
@@ -115,23 +120,15 @@ void MainWindow::bindForm() {
 }
 
 void MainWindow::bindTimer(forms::Timer& timer) {
-  timers_.push_back({&timer, 0});
+  timers_.push_back(&timer);
   const UINT_PTR id = timers_.size();
   timer.view = [this, id, &timer] {
-    timers_[id - 1].ticked = GetTickCount64();
     if (timer.enabled())
       SetTimer(hwnd_, id, timer.interval(), nullptr);
     else
       KillTimer(hwnd_, id);
   };
   timer.view();
-}
-
-bool MainWindow::timerDue() const {
-  const uint64_t now = GetTickCount64();
-  return std::any_of(timers_.begin(), timers_.end(), [now](const Bound& bound) {
-    return bound.timer->enabled() && now - bound.ticked >= bound.timer->interval();
-  });
 }
 
 void MainWindow::loadAndShow() {
@@ -147,9 +144,7 @@ void MainWindow::loadAndShow() {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   onMove();
   skipOnError([&] { core_.Form_Load(); });
-  if (programEnding()) return;  // a second start: ended at once
-  skipOnError([&] { core_.form.setVisible(true); });
-  SetForegroundWindow(hwnd_);
+  skipOnError([&] { core_.ShowAfterLoad(); });
 }
 
 void MainWindow::onSize(WPARAM kind) {
@@ -170,12 +165,28 @@ void MainWindow::onMove() {
   core_.form.positionChanged(positionToTwips(r.left, dpi_), positionToTwips(r.top, dpi_));
 }
 
-LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == taskbarCreated_ && taskbarCreated_) {
-    // Explorer restarted and forgot every icon: ours goes back, at the new taskbar's density.
-    core_.ShellRestarted();
-    return 0;
+void MainWindow::onDpiChanged(UINT dpi, const RECT& suggested) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement)) {
+    // Put away, the window keeps the size it comes back at in its placement, which moving it
+    // leaves alone: the design's size at the new density goes there.
+    RECT& normal = placement.rcNormalPosition;
+    normal.right = normal.left + twipsToPixels(kMainClientTwips.width, dpi);
+    normal.bottom = normal.top + twipsToPixels(kMainClientTwips.height, dpi);
+    placement.flags = 0;
+    placement.showCmd = IsWindowVisible(hwnd_) ? SW_SHOWMINNOACTIVE : SW_HIDE;
+    SetWindowPlacement(hwnd_, &placement);
+  } else {
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  applyDpi(dpi);
+  onMove();  // the place in twips at the new density, moved or not
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (platform_.tray().answer(message)) return 0;  // the icon's own: a new taskbar
   if (message == showWindow_ && showWindow_) {
     core_.ShowRequested();  // a second start asked for the window
     return 0;
@@ -185,35 +196,27 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // Version 4 of the icon: the event in the low word, where it happened in wParam.
       core_.nidTray_Callback(LOWORD(lParam), GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam));
       return 0;
-    case kRunPosted:
-      platform_.runPosted();
-      return 0;
-    case kControlNotice:
-      controls_.apply(static_cast<int>(wParam), static_cast<int>(lParam));
-      return 0;
     case kAsideBoxClosed: {
       const std::unique_ptr<AsideBox> box(reinterpret_cast<AsideBox*>(lParam));
       if (box->closed) box->closed();
       return 0;
     }
     case WM_ACTIVATE:
-      // Made active while a modal box of its own is open (the tray menu's foreground, say): the
+      // Made active while a modal box of its own is open (a second start's request, say): the
       // keys the user types next belong to the box, once this activation is over.
       if (LOWORD(wParam) != WA_INACTIVE && !IsWindowEnabled(hwnd_))
         PostMessageW(hwnd_, kActivateModalBox, 0, 0);
-      if (restoreFocus(hwnd_, wParam, focus_)) return 0;
       break;
     case kActivateModalBox:
-      if (!IsWindowEnabled(hwnd_) && GetForegroundWindow() == hwnd_)
+      // Not while a menu is up: the menu's owner must keep the foreground until it closes.
+      if (!IsWindowEnabled(hwnd_) && GetForegroundWindow() == hwnd_ && !inMenu())
         platform_.activateWindow(reinterpret_cast<intptr_t>(hwnd_));
       return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      const HDC dc = BeginPaint(hwnd_, &ps);
-      skin_.paint(dc, ps.rcPaint, {ps.rcPaint.left, ps.rcPaint.top});
-      EndPaint(hwnd_, &ps);
+      const Painting painting(hwnd_);
+      skin_.paint(painting.dc(), painting.area(), {painting.area().left, painting.area().top});
       return 0;
     }
     case WM_CTLCOLORSTATIC:
@@ -223,16 +226,6 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       SetTextColor(dc, skin_.textColour());
       return reinterpret_cast<LRESULT>(skin_.bodyBrush());
     }
-    case WM_DRAWITEM:
-      controls_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-      return TRUE;
-    case WM_SETCURSOR:
-      if (controls_.wantsHand(reinterpret_cast<HWND>(wParam))) {
-        if (!hand_) hand_ = loadCursor(platform_.instance(), IDC_HOTSPOT, dpi_);
-        SetCursor(hand_ ? hand_.get() : LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
-      }
-      break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -241,22 +234,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                                                        : 4,
                            0, 0, 0);
       return 0;
-    case WM_COMMAND:
-      if (lParam)
-        controls_.command(LOWORD(wParam), HIWORD(wParam));
-      else if (LOWORD(wParam) == IDCANCEL)  // Esc, from the keyboard's navigation
-        core_.Form_KeyDown(win::kVbKeyEscape, 0);
-      else if (LOWORD(wParam) == IDOK)  // Enter
-        controls_.pressFocused();
-      return 0;
-    case WM_NOTIFY:
-      return controls_.notify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
-      if (wParam == kPostedTimer) platform_.runPosted();
-      if (wParam < 1 || wParam > timers_.size()) return 0;
-      timers_[wParam - 1].ticked = GetTickCount64();
-      timers_[wParam - 1].timer->fire();
-      platform_.timerTicked();
+      if (wParam == kPostedTimer)
+        platform_.runPosted();
+      else if (wParam >= 1 && wParam <= timers_.size())
+        timers_[wParam - 1]->fire();
       return 0;
     case WM_SIZE:
       onSize(wParam);
@@ -266,33 +248,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DPICHANGED: {
       const Answering answer(platform_);
-      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-      const UINT dpi = HIWORD(wParam);
-      WINDOWPLACEMENT placement{};
-      placement.length = sizeof placement;
-      if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement)) {
-        // Put away, the window keeps the size it comes back at in its placement, which moving
-        // it leaves alone: the design's size at the new density goes there.
-        RECT& normal = placement.rcNormalPosition;
-        normal.right = normal.left + twipsToPixels(kMainClientTwips.width, dpi);
-        normal.bottom = normal.top + twipsToPixels(kMainClientTwips.height, dpi);
-        placement.flags = 0;
-        placement.showCmd = IsWindowVisible(hwnd_) ? SW_SHOWMINNOACTIVE : SW_HIDE;
-        SetWindowPlacement(hwnd_, &placement);
-      } else {
-        SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
-                     suggested.right - suggested.left, suggested.bottom - suggested.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      applyDpi(dpi);
-      onMove();  // the place in twips at the new density, moved or not
+      onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     }
-    case WM_DISPLAYCHANGE:
-      platform_.tray().followTaskbar();  // the taskbar's monitor may have a new density
-      break;
     case WM_SETTINGCHANGE:
-      platform_.tray().followTaskbar();
       if (wParam != SPI_SETHIGHCONTRAST) break;
       [[fallthrough]];
     case WM_SYSCOLORCHANGE:
@@ -318,14 +277,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // The session (or the installer's close) goes ahead: answered within a moment.
       if (wParam) core_.SessionEnding();
       return 0;
-    case WM_DESTROY:
-      for (UINT_PTR id = 1; id <= timers_.size(); ++id) KillTimer(hwnd_, id);
-      PostQuitMessage(0);
-      return 0;
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return handleShared(message, wParam, lParam);
 }
 
 }  // namespace tarnwick::win32

@@ -53,10 +53,9 @@ void frmMain::OptimizeRam(const int16_t& count) {
   NextOptimizeStep();
 }
 
-// A few blocks per step, each step from the message loop: whichever loop pumps (a dialog's, a
+// Step by step, each step posted from the one before: whichever loop pumps (a dialog's, a
 // menu's, a window move's) runs the next, so the run goes on and ends under any of them, and
-// nothing it does waits for the user. A few, not one: each step costs a message's round trip,
-// and a few blocks still take only milliseconds.
+// nothing it does waits for the user.
 void frmMain::NextOptimizeStep() {
   bool posted = false;
   skipOnError([&] {
@@ -74,8 +73,14 @@ void frmMain::OptimizeStep() {
     EndOptimizing();
     return;
   }
-  constexpr int kBlocksPerStep = 4;
-  for (int n = 0; n < kBlocksPerStep && intNextBlock < intRunBlocks; ++n) {
+  // Blocks for about one of the system's timer periods: a step costs the wait for the loop's
+  // next turn, which a step this long hides, and input waits no longer than that.
+  constexpr uint64_t kStepMs = 10;
+  constexpr int kMostBlocksPerStep = 16;
+  const uint64_t began = platform_.tickCount();
+  for (int n = 0; n < kMostBlocksPerStep && intNextBlock < intRunBlocks &&
+                  (n == 0 || platform_.tickCount() - began < kStepMs);
+       ++n) {
     const auto i = static_cast<size_t>(intNextBlock++);
     // A block that cannot be made leaves its slot empty; the run goes on. Once memory is short,
     // the remaining slots stay empty too.

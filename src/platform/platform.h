@@ -45,6 +45,11 @@ inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kRegSz = 1, kRegExpandSz = 2, kRegDword = 4;
 inline constexpr uint32_t kMbIconInformation = 0x40;
 inline constexpr uint32_t kErrorAccessDenied = 5, kErrorAlreadyExists = 183;
+// Show states a program can be started with (STARTUPINFO's wShowWindow).
+inline constexpr uint32_t kSwHide = 0, kSwShowNormal = 1, kSwShowMinimized = 2, kSwMinimize = 6,
+                          kSwShowMinNoActive = 7, kSwForceMinimize = 11;
+// What a program registered for restart is not restarted after.
+inline constexpr uint32_t kRestartNoCrash = 1, kRestartNoHang = 2, kRestartNoReboot = 8;
 }  // namespace win
 
 struct MemoryStatus {
@@ -76,14 +81,16 @@ class ClockApi {
   ~ClockApi() = default;
 };
 
+// The scheduler's one rule: posted work runs in the order posted, one handler at a time, each
+// from whichever message loop is pumping then (the program's, a dialog's, a menu's, a window
+// move's), never ahead of input or painting that waits. Work that posts its next step is driven
+// by that alone; nothing else schedules it.
 class PumpApi {
  public:
   // Lets every pending window message be handled, those posted meanwhile too, then returns.
   // While an answer is under way, only painting and messages sent to the program are served.
   virtual void doEvents() = 0;
-  // Runs `handler` later from whichever message loop is pumping then (the program's, a
-  // dialog's, a menu's, a window move's), after the input, painting and timer ticks already
-  // waiting.
+  // Runs `handler` later, by the rule above.
   virtual void post(std::function<void()> handler) = 0;
   // Windows, the shell, an installer or a second start asked something and wait for the
   // answer: from begin to end, posted work (a run's steps) is left for the loop.
@@ -106,6 +113,16 @@ class Answering {
   PumpApi& pump_;
 };
 
+// How a replace or a rename went: done; refused for the moment (another program holds the file
+// open); not possible there (a volume or share that cannot replace, or the old file already
+// gone); failed.
+enum class FileMove { kDone, kBusy, kUnsupported, kFailed };
+
+struct FoundFile {
+  std::string path;
+  uint64_t ageMs = 0;  // since it was last written
+};
+
 // Files, named by UTF-8 paths; contents are bytes.
 class FileApi {
  public:
@@ -124,17 +141,21 @@ class FileApi {
   virtual std::optional<uint32_t> fileAttributes(const std::string& path) = 0;
   virtual bool setFileAttributes(const std::string& path, uint32_t attributes) = 0;
   virtual bool deleteFile(const std::string& path) = 0;
+  // Deletes the file only while no program has it open; false otherwise.
+  virtual bool deleteUnusedFile(const std::string& path) = 0;
   // Creates the file (replacing one that is there, unless `mustBeNew`), writes `bytes` as its
-  // whole content and closes it. False if any of it failed.
+  // whole content and closes it. False if any of it failed; then nothing this call made is left.
   virtual bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) = 0;
   // The whole content; none when the file cannot be opened or a read fails part-way.
   virtual std::optional<std::string> readWholeFile(const std::string& path) = 0;
-  // Renames in one step; with `replace`, over an existing file.
-  virtual bool moveFile(const std::string& from, const std::string& to, bool replace) = 0;
-  // The ordinary files in `folder` whose names begin with `prefix` and end with `suffix`, as
-  // full paths.
-  virtual std::vector<std::string> findFiles(const std::string& folder, const std::string& prefix,
-                                             const std::string& suffix) = 0;
+  // Puts `replacement` in the place of `replaced`, which keeps what the system keeps with a
+  // file (its creation time, security, streams, compression and encryption).
+  virtual FileMove replaceFile(const std::string& replacement, const std::string& replaced) = 0;
+  // Renames in one step; with `replace`, over an existing file, which keeps nothing of it.
+  virtual FileMove moveFile(const std::string& from, const std::string& to, bool replace) = 0;
+  // The ordinary files in `folder` whose names begin with `prefix` and end with `suffix`.
+  virtual std::vector<FoundFile> findFiles(const std::string& folder, const std::string& prefix,
+                                           const std::string& suffix) = 0;
 
  protected:
   ~FileApi() = default;
@@ -222,19 +243,21 @@ class WindowApi {
   ~WindowApi() = default;
 };
 
-// The shell's notification-area icon record, as the program fills it.
+// The shell's notification-area icon record, as the program fills it. The picture is the
+// program's icon, which the shell service draws at the taskbar's density.
 struct NotifyIconData {
   OsHandle hWnd = 0;
   uint32_t uID = 0;
   uint32_t uFlags = 0;
   uint32_t uCallbackMessage = 0;
-  OsHandle hIcon = 0;
   std::string szTip;      // 64 characters: the text, a zero character, blanks
   uint32_t uVersion = 0;  // how the icon reports events, set by kNimSetVersion
 };
 
 class ShellApi {
  public:
+  // An icon added stays the service's until it is deleted: when the shell starts again (Explorer
+  // restarted) the service adds it again by itself, and it follows the taskbar's density.
   virtual bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) = 0;
   virtual bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                             const std::string& parameters, const std::string& directory,
@@ -252,6 +275,13 @@ class ShellApi {
   // Closes every window of the program at once and ends it when the handler now running
   // returns; no further handler runs.
   virtual void endProgram() = 0;
+  // How whoever started the program asked for its window to be shown (kSwShowNormal when they
+  // did not say).
+  virtual uint32_t startupShowCommand() = 0;
+  // Asks Windows to start the program again when an installer closed it to replace its files,
+  // except after the cases in `flags`.
+  virtual void registerForRestart(uint32_t flags) = 0;
+  virtual uint32_t processId() = 0;
 
   struct Version {
     int major = 0, minor = 0, revision = 0;

@@ -19,6 +19,8 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // for reading, half a second for replacing.
 constexpr int kTries = 5;
 constexpr unsigned kReadPauseMs = 250, kReplacePauseMs = 125;
+// A save takes milliseconds: a temporary file older than this is left from one cut short.
+constexpr uint64_t kLeftoverAgeMs = 60 * 1000;
 
 std::string joinLines(const std::vector<std::string>& lines) {
   std::string text;
@@ -38,42 +40,47 @@ bool makeFolder(FileApi& files, const std::string& folder) {
 }
 
 // Puts `bytes` at `path` without ever leaving a partial file there: the text goes to a
-// temporary file beside it, which then takes the settings file's place in one rename, keeping
-// the attributes the file had (read-only, hidden). On any failure the old file stays as it was
-// and the temporary file is removed.
+// temporary file beside it, which then takes the settings file's place in one step, keeping what
+// the system keeps with the file and the attributes it had (read-only, hidden). On any failure
+// the old file stays as it was and the temporary file is removed.
 bool writeSafely(Platform& os, const std::string& path, const std::string& bytes, bool replace) {
   const size_t slash = path.find_last_of('\\');
   const std::string folder = path.substr(0, slash), prefix = path.substr(slash + 1) + ".";
   makeFolder(os, folder);  // the user's folder, the first time
-  // What a save cut short left behind, where it can go.
-  for (const std::string& leftover : os.findFiles(folder, prefix, ".tmp")) os.deleteFile(leftover);
-  // A name of this save alone, made new: nothing put there beforehand (a folder, a read-only
-  // file) can block the save or stand in for it.
+  // What a save cut short left behind. Another copy of the program (another user's session
+  // sharing the folder) may be writing its own this moment: only what nobody holds and is older
+  // than any save takes.
+  for (const FoundFile& leftover : os.findFiles(folder, prefix, ".tmp"))
+    if (leftover.ageMs >= kLeftoverAgeMs) os.deleteUnusedFile(leftover.path);
+  // A name of this process and moment alone, made new: a name taken beforehand (by another
+  // copy, or anything put there) is passed over, never touched, and nothing there can stand in
+  // for the save.
+  const std::string own = path + "." + std::to_string(os.processId()) + ".";
   std::string temporary;
-  for (int attempt = 0; temporary.empty(); ++attempt) {
-    const std::string name = path + "." + std::to_string(os.tickCount() + attempt) + ".tmp";
-    if (os.fileAttributes(name)) {
-      if (attempt < kTries) continue;  // taken beforehand
-      return false;
-    }
-    if (!os.writeNewFile(name, bytes, true)) {
-      os.deleteFile(name);  // whatever a write broken off part-way left
-      return false;
-    }
-    temporary = name;
+  for (int attempt = 0; attempt < kTries && temporary.empty(); ++attempt) {
+    const std::string name = own + std::to_string(os.tickCount() + attempt) + ".tmp";
+    if (os.fileAttributes(name)) continue;
+    if (os.writeNewFile(name, bytes, true))
+      temporary = name;
+    else if (!os.fileAttributes(name))
+      return false;  // the write itself failed (a full disk): another name will not do better
   }
+  if (temporary.empty()) return false;
   const auto attributes = replace ? os.fileAttributes(path) : std::nullopt;
   const bool special = attributes && *attributes != win::kFileAttributeNormal;
   if (special) os.setFileAttributes(path, win::kFileAttributeNormal);
-  bool moved = false;
+  FileMove moved = FileMove::kFailed;
   for (int attempt = 1; attempt <= kTries; ++attempt) {
-    moved = os.moveFile(temporary, path, replace);
-    if (moved || !replace || attempt == kTries) break;  // without replacing, it fails for good
+    moved = replace ? os.replaceFile(temporary, path) : os.moveFile(temporary, path, false);
+    // A volume that cannot replace (some shares), or a file gone meanwhile: a rename instead.
+    if (moved == FileMove::kUnsupported) moved = os.moveFile(temporary, path, true);
+    // Only a file another program holds for a moment is worth waiting for.
+    if (moved != FileMove::kBusy || attempt == kTries) break;
     os.sleep(kReplacePauseMs);
   }
   if (special) os.setFileAttributes(path, *attributes);
-  if (!moved) os.deleteFile(temporary);
-  return moved;
+  if (moved != FileMove::kDone) os.deleteFile(temporary);
+  return moved == FileMove::kDone;
 }
 
 }  // namespace
@@ -117,10 +124,10 @@ void frmMain::CheckSettings() {
 void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileName,
                         forms::ListBox& SettingsList) {
   std::string text;
+  bool unreadable = false;
   skipOnErrorSteps([&] { SettingsList.clear(); },
                    [&] {
                      strSettingsAsRead.reset();
-                     blnKeepSettingsFile = false;
                      const std::string path = SettingsReadPath(strPath, strFileName);
                      for (int attempt = 1;; ++attempt) {
                        strSettingsAsRead = platform_.readWholeFile(path);
@@ -128,7 +135,7 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                        // There but unreadable: it holds the user's choices, so this run never
                        // replaces it.
                        if (attempt == kTries) {
-                         blnKeepSettingsFile = true;
+                         unreadable = true;
                          break;
                        }
                        platform_.sleep(kReadPauseMs);
@@ -146,7 +153,7 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                    [&] {
                      // No file at all (a medium that cannot be written): the default choices all
                      // the same.
-                     if (!strSettingsAsRead && !blnKeepSettingsFile) {
+                     if (!strSettingsAsRead && !unreadable) {
                        for (const char* line : kDefaultLines) SettingsList.addItem(line);
                        return;
                      }
@@ -163,12 +170,15 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                        at = std::min(cr + 2, text.size());
                        platform_.doEvents();
                      }
-                   });
+                   },
+                   // Only now does the store hold the file: a save in a pump above would have
+                   // written less.
+                   [&] { blnKeepSettingsFile = unreadable; });
 }
 
 void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& strFileName,
                                  forms::ListBox& lstSettingsList) {
-  // Never over a file that could not be read: it still holds the user's choices.
+  // Never over a file not read yet, or unreadable: it still holds the user's choices.
   if (blnKeepSettingsFile) return;
   std::string path, text;
   skipOnErrorSteps([&] { path = SettingsPath(strPath, strFileName); },

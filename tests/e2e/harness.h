@@ -5,6 +5,7 @@
 #include <windows.h>
 // After <windows.h>.
 #include <oleacc.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -44,14 +45,14 @@ inline void writeFile(const fs::path& file, const std::string& bytes) {
 }
 
 // Waits, handling this thread's messages meanwhile; false if `condition` never held.
-inline bool waitFor(const std::function<bool()>& condition,
-                    std::chrono::milliseconds timeout = 10s) {
+inline bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s,
+                    std::chrono::milliseconds poll = 50ms) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > end) return false;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    std::this_thread::sleep_for(50ms);
+    std::this_thread::sleep_for(poll);
   }
   return true;
 }
@@ -207,20 +208,32 @@ class App {
   }
   const fs::path& folder() const { return folder_; }
   fs::path settings() const { return folder_ / L"Settings.qkv"; }
-  void launch() {
+  // Starts it, with the show state a shortcut or a scheduled task would ask for (none: none).
+  void launch(int show = -1) {
     const fs::path exe = folder_ / L"Tarnwick.exe";
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = show < 0 ? 0 : STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show < 0 ? 0 : show);
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder_.c_str(), &startup, &process_))
       throw std::runtime_error("cannot start Tarnwick.exe");
   }
   // Starts it and waits until its window shows; false if it never does within `timeout`.
+  // Its icon, which comes right after the window, is awaited a moment too, so that Minimize finds
+  // it there (a system without a notification area has none).
   bool start(std::chrono::milliseconds timeout = 10s) {
     launch();
-    return waitFor([&] { return IsWindowVisible(window_ = findWindowOf(pid(), L"TarnwickMain")); },
-                   timeout);
+    if (!waitFor([&] { return IsWindowVisible(window_ = findWindowOf(pid(), L"TarnwickMain")); },
+                 timeout))
+      return false;
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = sizeof probe;
+    probe.hWnd = window_;
+    probe.uID = 1;
+    waitFor([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE; }, 3s);
+    return true;
   }
   // Starts it and waits for it to end by itself; false if it is still running after `timeout`.
   bool startAndWaitForExit(std::chrono::milliseconds timeout) {

@@ -98,6 +98,37 @@ TEST(Settings, AFolderThatCannotBeWrittenIsLeftAloneAndTheChoicesKeptForTheUser)
   fs::remove_all(kept.parent_path());
 }
 
+// A close (what taskkill sends) or the session's end in the program's first moments, as at a
+// logoff right after logon or an update closing it, before it has read its file: the file is
+// left as it was, and the next start shows its choices.
+TEST(Settings, AMessageInTheFirstMomentsOfStartUpLeavesTheFileAsItWas) {
+  const std::string mine = "0\r\n1\r\n45\r\n0\r\n0\r\n0\r\n1";
+  for (const LPARAM ending : {LPARAM{-1}, LPARAM{0}, LPARAM{ENDSESSION_CLOSEAPP}}) {
+    SCOPED_TRACE(ending);
+    App app;
+    writeFile(app.settings(), mine);
+    app.launch();
+    HWND window = nullptr;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!(window = findWindowOf(app.pid(), L"TarnwickMain")) &&
+           std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(window);
+    DWORD_PTR answer = 0;
+    if (ending < 0) {
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    } else {
+      SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ending, SMTO_NORMAL, 5000, &answer);
+      SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ending, SMTO_NORMAL, 5000, &answer);
+    }
+    EXPECT_TRUE(app.exits(5s));
+    EXPECT_EQ(readFile(app.settings()), mine);
+    ASSERT_TRUE(app.start());
+    EXPECT_EQ(SendMessageW(app.control(kIdRamLevel0), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(text(app.control(kIdInterval)), L"45");
+  }
+}
+
 // Real input, one action each: a tap on an arrow is one step, in the user's locale; "0" on the
 // way from "20" to "30" switches nothing off; what the drop-down shows when it closes is saved.
 TEST(Settings, EachInputIsOneActionAndWhatTheWindowShowsIsWhatIsSaved) {

@@ -16,6 +16,7 @@
 
 #include "app/layout.h"
 #include "harness.h"
+#include "host/window_base.h"
 #include "platform/platform.h"
 
 namespace {
@@ -73,13 +74,14 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
     for (const auto& [id, left, top, width] : {std::array<int, 4>{kIdOptimizeNow, 4250, 3540, 1650},
                                                {kIdProcessList, 380, 5880, 5535},
                                                {kIdCmdClose, 5920, 100, 255},
-                                               {kIdRamLevel2, 4080, 50, 1215}}) {
+                                               {kIdRamLevel0 + 2, 4080, 50, 1215}}) {
       const RECT c = rectInParent(app.control(id));
       EXPECT_EQ(c.left, px(left)) << id;
       EXPECT_EQ(c.top, px(top)) << id;
       EXPECT_EQ(c.right - c.left, px(width)) << id;
     }
-    EXPECT_EQ(text(app.control(kIdTotalRam)) + text(app.control(kIdFreeRam)), L"2048 MB1024 MB");
+    EXPECT_EQ(text(app.control(kIdTotalRam)), L"2048 MB");
+    EXPECT_EQ(text(app.control(kIdFreeRam)), L"1024 MB");
     std::this_thread::sleep_for(800ms);  // let every control paint
     for (int id : {kIdLabel1, kIdLabel2, kIdTotalRam, kIdProcesses})
       EXPECT_GT(contrastIn(app.control(id)), 100) << "label " << id << " cannot be read";
@@ -116,7 +118,8 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   ASSERT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) && !IsIconic(app.window()); }));
   RECT r;
   GetWindowRect(app.window(), &r);
-  EXPECT_EQ(r.left * 1000 + r.top, 100 * 1000 + 80) << "back where it was";
+  EXPECT_EQ(r.left, 100) << "back where it was";
+  EXPECT_EQ(r.top, 80);
 
   // The window down to the process list (whose rows may change meanwhile) looks as it did: its
   // picture, let go while put away, is drawn again the same.
@@ -164,7 +167,8 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   ASSERT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) && !IsIconic(app.window()); }));
   RECT client, optimize = rectInParent(app.control(kIdOptimizeNow));
   GetClientRect(app.window(), &client);
-  EXPECT_EQ(client.right * 1000 + client.bottom, 630 * 1000 + 802);
+  EXPECT_EQ(client.right, 630);
+  EXPECT_EQ(client.bottom, 802);
   EXPECT_LE(optimize.right, client.right) << "\"Optimize Now\" cut off";
 
   // A close request while the tray menu is open (an installer's, say) ends the program.
@@ -174,6 +178,66 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   SendMessageTimeoutW(app.window(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &answer);
   EXPECT_TRUE(app.exits(5s)) << "still running";
   EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "removed at exit";
+}
+
+// Started minimised (a shortcut set to "Minimized", the installer's logon entry, a scheduled
+// task), it goes into the tray without the window ever showing; the icon brings it back whole,
+// the keyboard's focus on its first control.
+TEST(Tray, AMinimisedStartGoesIntoTheTrayWithoutShowingTheWindow) {
+  for (const int show : {SW_SHOWMINNOACTIVE, SW_MINIMIZE}) {
+    SCOPED_TRACE(show);
+    App app;
+    app.launch(show);
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = sizeof probe;
+    probe.uID = 1;
+    bool shown = false;
+    ASSERT_TRUE(waitFor(
+        [&] {
+          probe.hWnd = findWindowOf(app.pid(), L"TarnwickMain");
+          shown |= IsWindowVisible(probe.hWnd) != FALSE;
+          return probe.hWnd && Shell_NotifyIconW(NIM_MODIFY, &probe);
+        },
+        10s));
+    for (int i = 0; i < 50; ++i, std::this_thread::sleep_for(10ms))
+      shown |= IsWindowVisible(probe.hWnd) != FALSE;
+    EXPECT_FALSE(shown);
+    PostMessageW(probe.hWnd, win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
+    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(probe.hWnd) && !IsIconic(probe.hWnd); }, 5s));
+    RECT r, work;
+    GetWindowRect(probe.hWnd, &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(r.left, work.left + (work.right - work.left - (r.right - r.left)) / 2) << "centred";
+    EXPECT_TRUE(waitFor([&] { return GetDlgCtrlID(focused(probe.hWnd)) == kIdAbout; }, 2s));
+  }
+}
+
+// A window whose object is gone (the About box's, when the program ends inside its loop) no longer
+// reaches it: a message sent later is the system's default's.
+TEST(Windows, AMessageThatComesAfterTheWindowsObjectIsGoneFindsNothing) {
+  struct Probe : tarnwick::win32::WindowBase<Probe> {
+    int* handled;
+    explicit Probe(int* count) : handled(count) {
+      tarnwick::win32::registerWindowClass(nullptr, L"TarnwickProbe", windowProc);
+      CreateWindowExW(0, L"TarnwickProbe", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                      this);
+    }
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) {
+      ++*handled;
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+  };
+  int handled = 0;
+  auto probe = std::make_unique<Probe>(&handled);
+  const HWND window = probe->hwnd();
+  ASSERT_TRUE(window);
+  SendMessageW(window, WM_USER, 0, 0);
+  const int whileThere = handled;
+  EXPECT_GT(whileThere, 0);
+  probe.reset();
+  SendMessageW(window, WM_USER, 0, 0);
+  EXPECT_EQ(handled, whileThere);
+  DestroyWindow(window);
 }
 
 // Ends the running program of that name; false if none runs.
@@ -271,33 +335,37 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
                                  {kIdPicture2, L"Active application"},
                                  {kIdPicture3, L"Other applications"}})
     EXPECT_EQ(accessibleName(app.control(id)), name) << id;
+  EXPECT_EQ(accessibleName(app.window()), L"Tarnwick Demo") << "the window itself";
 
-  // Tab goes round in reading order, entering each option group once, at its choice.
+  // The first key does something: the focus is on the first control from the start. Tab goes
+  // round in reading order from there, entering each option group once, at its choice.
+  EXPECT_EQ(GetDlgCtrlID(focused(app.window())), kIdAbout);
   std::vector<int> order;
-  for (int i = 0; i < 14; ++i) {
+  for (int i = 0; i < 13; ++i) {
     keys({VK_TAB});
     order.push_back(GetDlgCtrlID(focused(app.window())));
   }
   EXPECT_EQ(order,
-            (std::vector<int>{kIdAbout, kIdCmdMinimize, kIdCmdClose, kIdRamLevel2, kIdAutoOptimize0,
+            (std::vector<int>{kIdCmdMinimize, kIdCmdClose, kIdRamLevel0 + 2, kIdAutoOptimize0,
                               kIdInterval, kIdAutoOptimize1, kIdPercent, kIdOptimizeNow, kIdActive1,
                               kIdNonActive0, kIdProcessList, kIdAbout, kIdCmdMinimize}));
   keys({VK_TAB}, VK_SHIFT);
   EXPECT_EQ(GetDlgCtrlID(focused(app.window())), kIdAbout);
   saveScreenshot(app.window(), L"keyboard-focus-about");
   keys({VK_TAB, VK_TAB, VK_TAB, VK_LEFT});  // to "High", and one to the left
-  EXPECT_EQ(SendMessageW(app.control(kIdRamLevel1), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(app.control(kIdRamLevel0 + 1), BM_GETCHECK, 0, 0), BST_CHECKED);
 
   // The About box: its texts, modal over the window; Alt+S starts System Information, from the
   // system folder where, as on current Windows, the registry names none.
   keys({'A'}, VK_MENU);
   HWND about = nullptr;
   ASSERT_TRUE(waitFor([&] { return (about = findWindowOf(app.pid(), L"TarnwickDialog")); }));
-  EXPECT_EQ(
-      text(about) + L"|" + text(GetDlgItem(about, kIdAboutTitle)) + L"|" +
-          text(GetDlgItem(about, kIdAboutVersion)),
-      L"About Tarnwick Demo|Tarnwick Demo|Version " + fromEnv(L"TARNWICK_VERSION", L"").wstring());
-  EXPECT_TRUE(GetWindow(about, GW_OWNER) == app.window() && !IsWindowEnabled(app.window()));
+  EXPECT_EQ(text(about), L"About Tarnwick Demo");
+  EXPECT_EQ(text(GetDlgItem(about, kIdAboutTitle)), L"Tarnwick Demo");
+  EXPECT_EQ(text(GetDlgItem(about, kIdAboutVersion)),
+            L"Version " + fromEnv(L"TARNWICK_VERSION", L"").wstring());
+  EXPECT_EQ(GetWindow(about, GW_OWNER), app.window());
+  EXPECT_FALSE(IsWindowEnabled(app.window())) << "modal";
   std::this_thread::sleep_for(500ms);
   saveScreenshot(about, L"about");
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
@@ -378,17 +446,30 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
   EXPECT_TRUE(runEndsWhile(app, [] { return true; }));
   send({mouse(MOUSEEVENTF_LEFTUP)});
 
-  // Two close requests: one box, and the run goes on underneath it to its end.
+  // Two close requests: one box, and the run goes on underneath it to its end. With the box up,
+  // the tray's menu still opens (owned by a window of the program's own thread, not by the
+  // box's), and its Exit is refused as the close was.
   ASSERT_TRUE(started());
   PostMessageW(app.window(), WM_CLOSE, 0, 0);
   PostMessageW(app.window(), WM_CLOSE, 0, 0);
-  HWND box = nullptr;
-  ASSERT_TRUE(waitFor([&] { return (box = findWindowOf(app.pid(), L"#32770")) != nullptr; }));
+  HWND box = nullptr, menu = nullptr;
+  ASSERT_TRUE(waitFor(
+      [&] { return (box = findWindowOf(app.pid(), L"#32770")) && GetForegroundWindow() == box; },
+      5s, 1ms));
+  PostMessageW(app.window(), win::kTrayCallbackMessage, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
+  ASSERT_TRUE(
+      waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }, 5s, 1ms));
+  const LRESULT atMenu = progress(app);
+  keys({VK_UP, VK_RETURN});  // up from none is the last item: "Exit"
+  EXPECT_GT(atMenu, 0) << "the run ended before the menu opened: nothing to refuse";
+  EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(menu); }));
+  EXPECT_TRUE(waitFor([&] { return progress(app) == 0; }, std::chrono::minutes(1)));
+  EXPECT_TRUE(IsWindow(box)) << "the box went with the run";
+  EXPECT_TRUE(app.running()) << "Exit during the run";
   EXPECT_EQ(text(box), L"Tarnwick Demo");
   EXPECT_NE(boxText(box).find(L"Optimization in progress. Please wait for optimization\r\n"
                               L"to finish before exiting Tarnwick Demo."),
             std::wstring::npos);
-  EXPECT_TRUE(runEndsWhile(app, [&] { return IsWindow(box) != FALSE; }));
   for (HWND w = box; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
@@ -401,10 +482,12 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
   SmallMachine::set(1024, 700);
   EXPECT_TRUE(waitFor([&] { return text(app.control(kIdFreeRam)) == L"700 MB"; }));
 
-  // The session ends (or an installer closes the program) during a run: answered at once, the
-  // run given up, the choices saved and the program gone.
+  // The session ends (or an installer closes the program) during a run, the About box open:
+  // answered at once, the run given up, the choices saved and the program gone.
   SmallMachine::set(1024, 300);
   ASSERT_TRUE(started());
+  click(app.control(kIdAbout));
+  ASSERT_TRUE(waitFor([&] { return findWindowOf(app.pid(), L"TarnwickDialog") != nullptr; }));
   std::filesystem::remove(app.settings());
   const auto asked = std::chrono::steady_clock::now();
   DWORD_PTR answer = 0;

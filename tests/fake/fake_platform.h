@@ -20,9 +20,10 @@ class FakePlatform final : public Platform {
  public:
   // Memory; `onMemoryStatus` runs before each answer, to let memory wander.
   MemoryStatus memory;
-  int memorySamples = 0;
+  int memorySamples = 0, samplesInAnswer = 0;  // a step of a run samples; an answer must not
   std::function<void()> onMemoryStatus;
   MemoryStatus globalMemoryStatus() override {
+    samplesInAnswer += answering > 0;
     if (++memorySamples, onMemoryStatus) onMemoryStatus();
     return memory;
   }
@@ -36,12 +37,18 @@ class FakePlatform final : public Platform {
 
   // The pump: each call runs the queued events in order, those they queue meanwhile too, as
   // Windows' does, then onPump; inside an answer it runs none of them. The message loop runs
-  // them one by one, `between` after each, until none is left.
-  int pumps = 0, answering = 0;
+  // them one by one, `between` after each, until none is left. Each pump and each turn of the
+  // loop is a moment, counted in `pumps`, at which a message can arrive: `arrival` comes at the
+  // moment numbered `arriveAt`.
+  int pumps = 0, answering = 0, arriveAt = 0;
+  std::function<void()> arrival;
   std::deque<std::function<void()>> pending;
   std::function<void()> onPump;
+  void moment() {
+    if (++pumps == arriveAt && arrival) std::exchange(arrival, nullptr)();
+  }
   void doEvents() override {
-    for (++pumps; !answering && !pending.empty();) {
+    for (moment(); !answering && !pending.empty();) {
       auto event = std::move(pending.front());
       pending.pop_front();
       event();
@@ -53,6 +60,8 @@ class FakePlatform final : public Platform {
   void endAnswer() override { --answering; }
   void runLoop(const std::function<void()>& between = nullptr) {
     while (!pending.empty()) {
+      moment();  // what arrives may run the rest itself
+      if (pending.empty()) break;
       auto event = std::move(pending.front());
       pending.pop_front();
       event();
@@ -62,12 +71,24 @@ class FakePlatform final : public Platform {
 
   // Files, with Windows' refusals: a read-only file cannot be overwritten, replaced or
   // deleted; a hidden or system one cannot be overwritten; a folder (a file with the folder's
-  // attribute) is none of these; a folder is made one at a time. `failing` makes a call fail:
-  // `op` is the function's name.
+  // attribute) is none of these; a folder is made one at a time; a file another program holds
+  // open cannot be deleted as unused. `failing` makes a call fail (a replace or rename: for the
+  // moment): `op` is the function's name. `kept` stands for what the system keeps with a file
+  // over a replace (its security, streams, creation time), which a rename drops.
   struct File {
+    File(std::string bytes = {}, uint32_t attributes = win::kFileAttributeNormal,
+         std::string kept = {}, uint64_t written = 0)
+        : bytes(std::move(bytes)),
+          attributes(attributes),
+          kept(std::move(kept)),
+          written(written) {}
     std::string bytes;
-    uint32_t attributes = win::kFileAttributeNormal;
+    uint32_t attributes;
+    std::string kept;
+    uint64_t written;  // tick count
   };
+  std::set<std::string> held;
+  bool replaceUnsupported = false;  // a volume that cannot replace
   static constexpr uint32_t kReadOnly = 1, kHidden = 2, kSystem = 4,
                             kFolder = win::kFileAttributeDirectory;
   std::string folder = "C:\\Program Files\\Tarnwick";
@@ -114,40 +135,55 @@ class FakePlatform final : public Platform {
     const File* f = file("deleteFile", path);
     return f && !(f->attributes & (kReadOnly | kFolder)) && files.erase(path);
   }
+  bool deleteUnusedFile(const std::string& path) override {
+    return !held.count(path) && deleteFile(path);
+  }
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override {
     const bool there = files.count(path);
     if (readOnly.count(folderOf(path)) || !folderThere(folderOf(path))) return false;
-    if (failing && failing("writeNewFile", path)) {
-      // A write that breaks off part-way, as on a full disk, leaves a partial file behind.
-      if (!there) files[path] = File{bytes.substr(0, bytes.size() / 2)};
-      return false;
-    }
+    if (failing && failing("writeNewFile", path)) return false;
     if (there &&
         (mustBeNew || (files[path].attributes & (kReadOnly | kHidden | kSystem | kFolder))))
       return false;
-    return files[path] = File{bytes}, true;
+    return files[path] = File{bytes, win::kFileAttributeNormal, "", ticks}, true;
   }
   std::optional<std::string> readWholeFile(const std::string& path) override {
     const File* f = file("readWholeFile", path);
     return f ? std::optional(f->bytes) : std::nullopt;
   }
-  bool moveFile(const std::string& from, const std::string& to, bool replace) override {
-    const File* source = file("moveFile", from);
-    const auto target = files.find(to);
-    if (!source || (target != files.end() &&
-                    (!replace || (target->second.attributes & (kReadOnly | kFolder)))))
-      return false;
-    files[to] = *source;
-    return files.erase(from);
+  FileMove replaceFile(const std::string& replacement, const std::string& replaced) override {
+    if (failing && failing("replaceFile", replaced)) return FileMove::kBusy;
+    const auto target = files.find(replaced);
+    if (replaceUnsupported || target == files.end()) return FileMove::kUnsupported;
+    const auto source = files.find(replacement);
+    if (source == files.end() || (target->second.attributes & (kReadOnly | kFolder)))
+      return FileMove::kFailed;
+    File result = source->second;
+    result.kept = target->second.kept;
+    files[replaced] = result;
+    files.erase(replacement);
+    return FileMove::kDone;
   }
-  std::vector<std::string> findFiles(const std::string& in, const std::string& prefix,
-                                     const std::string& suffix) override {
-    std::vector<std::string> found;
+  FileMove moveFile(const std::string& from, const std::string& to, bool replace) override {
+    if (failing && failing("moveFile", to)) return FileMove::kBusy;
+    const auto source = files.find(from);
+    const auto target = files.find(to);
+    if (source == files.end() || (target != files.end() && (!replace || (target->second.attributes &
+                                                                         (kReadOnly | kFolder)))))
+      return FileMove::kFailed;
+    File moved = source->second;
+    files.erase(source);
+    files[to] = moved;
+    return FileMove::kDone;
+  }
+  std::vector<FoundFile> findFiles(const std::string& in, const std::string& prefix,
+                                   const std::string& suffix) override {
+    std::vector<FoundFile> found;
     for (const auto& [path, f] : files) {
       const std::string name = path.substr(path.find_last_of('\\') + 1);
       if (folderOf(path) == in && !(f.attributes & kFolder) && name.rfind(prefix, 0) == 0 &&
           name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix)
-        found.push_back(path);
+        found.push_back({path, ticks - f.written});
     }
     return found;
   }
@@ -256,6 +292,8 @@ class FakePlatform final : public Platform {
   std::vector<std::string> menuShown;
   std::optional<ScreenPoint> menuAt;
   int menuChoice = -1;
+  // Windows of another thread, which cannot own a menu of this one (boxes shown aside).
+  std::set<OsHandle> otherThreadWindows;
   std::function<void()> whileMenu;          // the user, while the menu is up
   std::function<void(Dialog&)> whileModal;  // the user, while a dialog is up
   ScreenRect screen{0, 0, 1920 * 15, 1080 * 15};
@@ -275,8 +313,9 @@ class FakePlatform final : public Platform {
     return true;
   }
   void activateWindow(OsHandle) override {}
-  int popupMenu(OsHandle, const std::vector<std::string>& captions,
+  int popupMenu(OsHandle owner, const std::vector<std::string>& captions,
                 std::optional<ScreenPoint> at) override {
+    if (otherThreadWindows.count(owner)) return -1;
     menuShown = captions, menuAt = at;
     if (whileMenu) whileMenu();
     return menuChoice;
@@ -288,8 +327,9 @@ class FakePlatform final : public Platform {
   ScreenRect virtualScreen() override { return screen; }
 
   // The shell. The tray holds at most our one icon; it refuses `trayRefusals` adds first, and
-  // versions it does not know. The keyboard's focus given back to it: trayFocused.
-  std::optional<NotifyIconData> trayIcon;
+  // versions it does not know. The keyboard's focus given back to it: trayFocused. The service
+  // keeps the icon it was asked for (`trayWanted`) and adds it again when the shell restarts.
+  std::optional<NotifyIconData> trayIcon, trayWanted;
   int trayRefusals = 0;
   uint32_t newestTrayVersion = 4, trayVersion = 0;
   // The tip the shell shows: none for version 4 unless asked for.
@@ -301,17 +341,26 @@ class FakePlatform final : public Platform {
   bool trayFocused = false;
   std::vector<std::string> opened, started;
   uint32_t instanceError = 0;
-  bool otherInstanceAsked = false, ended = false;
+  bool otherInstanceAsked = false;
+  int ends = 0;
   Version version{1, 0, 0};
+  uint32_t showCommand = win::kSwShowNormal, pid = 4242;
+  std::optional<uint32_t> restartFlags;
   bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
     const bool had = trayIcon.has_value();
-    if (message == win::kNimSetVersion)
-      return had && data.uVersion <= newestTrayVersion && (trayVersion = data.uVersion, true);
+    if (message == win::kNimSetVersion && had && data.uVersion <= newestTrayVersion)
+      return trayVersion = trayWanted->uVersion = data.uVersion, true;
     if (message == win::kNimSetFocus) return trayFocused = had;
-    if (message == win::kNimDelete) trayIcon.reset(), trayVersion = 0;
-    if (message == win::kNimModify && had) trayIcon = data;
-    if (message != win::kNimAdd) return had;
+    if (message == win::kNimDelete) trayIcon.reset(), trayWanted.reset(), trayVersion = 0;
+    if (message == win::kNimModify && had) trayIcon = trayWanted = data;
+    if (message != win::kNimAdd) return had && message != win::kNimSetVersion;
+    trayWanted = data;
     return !had && trayRefusals-- <= 0 && (trayIcon = data, true);
+  }
+  // Explorer started again: a new tray, and the service's icon in it once more.
+  void shellRestarted() {
+    trayIcon = trayWanted;
+    trayVersion = trayWanted ? trayWanted->uVersion : 0;
   }
   bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                     const std::string&, const std::string&, int show) override {
@@ -329,7 +378,10 @@ class FakePlatform final : public Platform {
   }
   uint32_t createInstanceObject() override { return instanceError; }
   void showOtherInstance() override { otherInstanceAsked = true; }
-  void endProgram() override { ended = true; }
+  void endProgram() override { ++ends; }
+  uint32_t startupShowCommand() override { return showCommand; }
+  void registerForRestart(uint32_t flags) override { restartFlags = flags; }
+  uint32_t processId() override { return pid; }
   Version programVersion() override { return version; }
 
   // The registry: key path to value name to (type, data).
@@ -376,6 +428,7 @@ class FakePlatform final : public Platform {
   void messageBoxAside(OsHandle owner, const std::string& text, const std::string& title,
                        uint32_t icon, std::function<void()> closed) override {
     boxes.push_back({owner, title, text, icon, std::move(closed)});
+    otherThreadWindows.insert(0x9000 + static_cast<OsHandle>(boxes.size()));
   }
 
  private:

@@ -31,7 +31,7 @@ const char* checkSettingsFile(const std::string& bytes) {
   const auto line0 =
       form.lstSettings.listCount() ? form.lstSettings.item(frmMain::kLineRamLevel) : "1";
   form.SetSettingsLine(frmMain::kLineRamLevel, line0);
-  form.SessionEnding();
+  form.SaveSettingsToFile(frmMain::strPath, frmMain::strFileName, form.lstSettings);
   const std::string saved = os.files[path].bytes;
   if (os.files.size() != 1) return "a temporary file was left behind";
   frmMain again(os);

@@ -7,14 +7,29 @@ namespace {
 using testing::kDefaultFile;
 using testing::Lines;
 
-// The seven controls ApplySettings sets, as one text.
-std::string choicesOf(const frmMain& f) {
-  return std::to_string(f.optRAMLevel.selected()) + std::to_string(f.chkAutoOptimize[0].value()) +
-         " " + f.txtInterval.text() + " " + std::to_string(f.chkAutoOptimize[1].value()) +
-         std::to_string(f.cbbPercent.listIndex()) + std::to_string(f.optActive.selected()) +
-         std::to_string(f.optNonActive.selected());
+// The seven controls ApplySettings sets.
+struct Choices {
+  int level, every;
+  std::string interval;
+  int low, percent, active, nonActive;
+  bool operator==(const Choices&) const = default;
+  friend std::ostream& operator<<(std::ostream& out, const Choices& c) {
+    return out << "level " << c.level << ", every " << c.every << " \"" << c.interval << "\", low "
+               << c.low << ", percent " << c.percent << ", active " << c.active << ", others "
+               << c.nonActive;
+  }
+};
+Choices choicesOf(const frmMain& f) {
+  return {f.optRAMLevel.selected(),     f.chkAutoOptimize[0].value(), f.txtInterval.text(),
+          f.chkAutoOptimize[1].value(), f.cbbPercent.listIndex(),     f.optActive.selected(),
+          f.optNonActive.selected()};
 }
-constexpr const char *kDesignTime = "20 0 0-110", *kDefaultChoices = "10 20 1210";
+Choices designTime() {
+  return {2, 0, "0", 0, -1, 1, 0};
+}
+Choices defaultChoices() {
+  return {1, 0, "20", 1, 2, 1, 0};
+}
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -34,7 +49,7 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, StartUpWritesTheDefaultFileWhenThereIsNoneAndShowsItsChoices) {
   frmMain& form = start(std::nullopt);
   EXPECT_EQ(os.settingsFile(), kDefaultFile);
-  EXPECT_EQ(choicesOf(form), kDefaultChoices);
+  EXPECT_EQ(choicesOf(form), defaultChoices());
   EXPECT_EQ(form.intRamLevel, 15) << "the choices shown are the ones in force";
   EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f);
   save(form);
@@ -46,10 +61,10 @@ TEST_F(SettingsTest, StartUpWritesTheDefaultFileWhenThereIsNoneAndShowsItsChoice
       << "a hidden file counts as absent but is never overwritten";
   os.files.clear();
   os.failing = [](const std::string& op, const std::string&) { return op == "writeNewFile"; };
-  EXPECT_EQ(choicesOf(start(std::nullopt)), kDefaultChoices) << "a medium that cannot be written";
+  EXPECT_EQ(choicesOf(start(std::nullopt)), defaultChoices()) << "a medium that cannot be written";
   os.failing = nullptr;
   os.folder = "";  // the program's folder cannot be found: no file at the drive's root
-  EXPECT_EQ(choicesOf(start(std::nullopt)), kDefaultChoices);
+  EXPECT_EQ(choicesOf(start(std::nullopt)), defaultChoices());
   EXPECT_TRUE(os.files.empty());
 }
 
@@ -108,11 +123,11 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   int readRefusals = 4, replaceRefusals = 3;
   os.failing = [&](const std::string& op, const std::string&) {
     return (op == "readWholeFile" && readRefusals-- > 0) ||
-           (op == "moveFile" && replaceRefusals-- > 0);
+           (op == "replaceFile" && replaceRefusals-- > 0);
   };
   uint64_t before = os.ticks;
   frmMain& form = start("2\r\n1\r\n7\r\n0\r\n0\r\n0\r\n1");
-  EXPECT_EQ(choicesOf(form), "21 7 0001");
+  EXPECT_EQ(choicesOf(form), (Choices{2, 1, "7", 0, 0, 0, 1}));
   EXPECT_TRUE(os.ticks - before >= 750 && os.ticks - before <= 1500) << "about a second";
   before = os.ticks;
   form.SetSettingsLine(frmMain::kLineRamLevel, "1");
@@ -122,13 +137,12 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
 
   os.failing = [](const std::string& op, const std::string&) { return op == "readWholeFile"; };
   frmMain& locked = start("2\r\n1\r\n7");
-  EXPECT_EQ(choicesOf(locked), kDesignTime) << "the controls keep what they hold";
+  EXPECT_EQ(choicesOf(locked), designTime()) << "the controls keep what they hold";
   locked.optRAMLevel.select(0);
   locked.lblCmdMinimize_Click();
   locked.SessionEnding();
-  locked.mnuPopupExit_Click();
   EXPECT_EQ(os.settingsFile(), "2\r\n1\r\n7");
-  EXPECT_TRUE(os.ended);
+  EXPECT_EQ(os.ends, 1);
 }
 
 TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolder) {
@@ -137,12 +151,13 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolde
   os.readOnly = {os.folder};  // Program Files, to a standard user
   os.files[os.settingsPath()] = {placed};
   frmMain& first = start(std::nullopt);
-  EXPECT_EQ(choicesOf(first), "21 7 0001") << "read from beside the exe";
+  EXPECT_EQ(choicesOf(first), (Choices{2, 1, "7", 0, 0, 0, 1})) << "read from beside the exe";
   first.optRAMLevel.select(0);
   first.lblCmdMinimize_Click();
   EXPECT_EQ(os.files[mine].bytes, "0" + placed.substr(1));
   EXPECT_EQ(os.settingsFile(), placed) << "the exe's folder untouched";
-  EXPECT_EQ(choicesOf(start(std::nullopt)), "01 7 0001") << "the user's own file comes first";
+  EXPECT_EQ(choicesOf(start(std::nullopt)), (Choices{0, 1, "7", 0, 0, 0, 1}))
+      << "the user's own file comes first";
   os.files.clear();
   os.absentFolders = {os.localAppData};  // made one folder at a time
   start(std::nullopt);
@@ -155,37 +170,62 @@ TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFailsOrLiesInT
   form.SetSettingsLine(frmMain::kLineInterval, "5");
   const std::string fresh = "1\r\n0\r\n5\r\n1\r\n2\r\n1\r\n0";
   for (const std::string step :
-       {"writeNewFile", "fileAttributes", "setFileAttributes", "moveFile", "deleteFile", ""}) {
+       {"writeNewFile", "fileAttributes", "setFileAttributes", "replaceFile", "deleteFile", ""}) {
     for (uint32_t attributes : {0x80u, FakePlatform::kReadOnly | FakePlatform::kHidden}) {
       SCOPED_TRACE(step + " " + std::to_string(attributes));
-      // With what an earlier save cut short left behind, and a folder where this save's
-      // temporary file would go first.
-      os.files = {{os.settingsPath(), {kDefaultFile, attributes}},
-                  {os.settingsPath() + ".tmp", {}},
-                  {os.settingsPath() + "." + std::to_string(os.ticks) + ".tmp",
+      // A folder where this save's temporary file would go first.
+      os.files = {{os.settingsPath(), {kDefaultFile, attributes, "its security"}},
+                  {os.settingsPath() + ".4242." + std::to_string(os.ticks) + ".tmp",
                    {"", FakePlatform::kFolder}}};
       os.failing = [&](const std::string& op, const std::string&) { return op == step; };
       save(form);
       EXPECT_TRUE(os.settingsFile() == kDefaultFile || os.settingsFile() == fresh)
           << os.settingsFile();
       EXPECT_EQ(os.files[os.settingsPath()].attributes, attributes) << "kept, replaced or not";
-      EXPECT_EQ(os.files.size(), step == "deleteFile" ? 3u : 2u) << "a temporary file left";
+      EXPECT_EQ(os.files[os.settingsPath()].kept, "its security") << "what Windows keeps";
+      EXPECT_EQ(os.files.size(), 2u) << "a temporary file left";
     }
   }
   EXPECT_EQ(os.settingsFile(), fresh) << "nothing failing: saved, read-only or not";
+  os.failing = nullptr;
+  os.replaceUnsupported = true;  // a share that cannot replace: renamed over it
+  form.SetSettingsLine(frmMain::kLineInterval, "6");
+  save(form);
+  EXPECT_EQ(os.settingsFile().substr(6, 1), "6");
+}
+
+// Two users' sessions sharing the exe's folder each run a copy, which saves beside the other.
+TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
+  frmMain& form = start(kDefaultFile);
+  const std::string mine = os.settingsPath() + ".4242." + std::to_string(os.ticks) + ".tmp";
+  const std::string writing = os.settingsPath() + ".77.1.tmp",
+                    held = os.settingsPath() + ".77.2.tmp", left = os.settingsPath() + ".77.3.tmp";
+  os.files[mine] = {"another copy's", 0x80, "", os.ticks};
+  os.files[writing] = {"being written", 0x80, "", os.ticks - 1000};
+  os.files[held] = {"held", 0x80, "", 0};
+  os.files[left] = {"cut short", 0x80, "", 0};
+  os.held = {held};
+  form.SetSettingsLine(frmMain::kLineInterval, "5");
+  save(form);
+  EXPECT_EQ(os.settingsFile().substr(6, 1), "5") << "saved under a name of its own";
+  EXPECT_EQ(os.files[mine].bytes, "another copy's") << "a taken name is passed over";
+  EXPECT_TRUE(os.files.count(writing)) << "one written this minute stays";
+  EXPECT_TRUE(os.files.count(held)) << "one held open stays";
+  EXPECT_FALSE(os.files.count(left)) << "an old leftover nobody holds goes";
+  EXPECT_EQ(os.files.size(), 4u);
 }
 
 TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKept) {
-  const std::pair<Lines, std::string> cases[] = {
-      {{"1.9", " 1 ", "+7", "2", "-1", "0", "1"}, "11 +7 2-101"},
-      {{"0", "1", "5", "x", "0", "0", "1"}, "01 5 0-110"},
-      {{"3", "1", "5", "1", "0", "0", "1"}, kDesignTime},
-      {{}, kDesignTime},
-      {{"0", "1", "abc"}, "01 abc 0-110"},
-      {{"1", "40000", "5"}, "10 0 0-110"},
-      {{"1", "3"}, "10 0 0-110"},
-      {{"1", "0", "", "1", "3", "0", "1"}, "10  1-110"},
-      {{"1", "0", std::string(1 << 20, '7'), "1", "2", "1", "0"}, "10 77777 1210"},
+  const std::pair<Lines, Choices> cases[] = {
+      {{"1.9", " 1 ", "+7", "2", "-1", "0", "1"}, {1, 1, "+7", 2, -1, 0, 1}},
+      {{"0", "1", "5", "x", "0", "0", "1"}, {0, 1, "5", 0, -1, 1, 0}},
+      {{"3", "1", "5", "1", "0", "0", "1"}, designTime()},
+      {{}, designTime()},
+      {{"0", "1", "abc"}, {0, 1, "abc", 0, -1, 1, 0}},
+      {{"1", "40000", "5"}, {1, 0, "0", 0, -1, 1, 0}},
+      {{"1", "3"}, {1, 0, "0", 0, -1, 1, 0}},
+      {{"1", "0", "", "1", "3", "0", "1"}, {1, 0, "", 1, -1, 1, 0}},
+      {{"1", "0", std::string(1 << 20, '7'), "1", "2", "1", "0"}, {1, 0, "77777", 1, 2, 1, 0}},
   };
   for (const auto& [lines, shown] : cases) {
     frmMain window(os);
@@ -200,7 +240,8 @@ TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKe
   }
   os.separator = ",";
   frmMain& form = start("1,9\r\n0\r\n2,5\r\n1\r\n0,5\r\n1\r\n0");
-  EXPECT_EQ(choicesOf(form), "10 2,5 1010") << "numbers as the user's locale writes them";
+  EXPECT_EQ(choicesOf(form), (Choices{1, 0, "2,5", 1, 0, 1, 0}))
+      << "numbers as the user's locale writes them";
   EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.1f) << "the restored choice is in force";
   form.blnLoading = true;  // as at start-up: the handlers write nothing
   form.optRAMLevel.select(0), form.cbbPercent.setListIndex(2), form.txtInterval.setText("9");

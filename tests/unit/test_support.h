@@ -19,6 +19,7 @@ struct LoadedWindow {
     form.form.hWnd = 0x1234;
     form.lstProcessList.hWnd = 0x1235;
     form.Form_Load();
+    form.ShowAfterLoad();
     os.runLoop();  // what comes after the first frame
   }
   ~LoadedWindow() { modOptimize::blnOptimizing = false; }

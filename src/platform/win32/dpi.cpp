@@ -1,6 +1,6 @@
 #include "platform/win32/dpi.h"
 
-#include "platform/win32/win32_platform.h"
+#include "platform/win32/system_library.h"
 
 namespace tarnwick::win32 {
 UINT dpiOf(HWND window) {

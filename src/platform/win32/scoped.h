@@ -62,6 +62,22 @@ class WindowDC {
   HDC dc_;
 };
 
+// A window's painting, BeginPaint to EndPaint, whatever happens between.
+class Painting {
+ public:
+  explicit Painting(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
+  ~Painting() { EndPaint(window_, &paint_); }
+  Painting(const Painting&) = delete;
+  Painting& operator=(const Painting&) = delete;
+  HDC dc() const { return dc_; }
+  const RECT& area() const { return paint_.rcPaint; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_ = nullptr;
+};
+
 // Selects an object into a DC for one scope and puts the previous one back.
 class Selected {
  public:

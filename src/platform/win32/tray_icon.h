@@ -1,5 +1,6 @@
-// The notification-area icon as one object: it owns its record and its icon, adds, changes
-// and removes it for the core, and sends it again at a new density.
+// The notification-area icon as one object: it owns its record, its picture and whether it is
+// shown; it adds, changes and removes it for the core, and answers by itself the messages that
+// concern the icon alone: a new taskbar (Explorer restarted), a change of density or settings.
 #pragma once
 
 #include <windows.h>
@@ -13,27 +14,27 @@ namespace tarnwick::win32 {
 
 class TrayIcon {
  public:
-  explicit TrayIcon(HINSTANCE instance) : instance_(instance) {}
-  ~TrayIcon();
+  explicit TrayIcon(HINSTANCE instance);
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
 
-  // NIM_ADD, NIM_MODIFY or NIM_DELETE with the core's record. The picture is the program's
-  // icon at the size the density asks for, whatever handle the record names.
+  // NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_SETVERSION or NIM_SETFOCUS with the core's record.
   bool notify(uint32_t message, const NotifyIconData& data);
-  // The icon at the density of the taskbar's monitor, which need not be the window's.
-  void followTaskbar();
+  // Answers a message of the window's that concerns the icon; true when it was the icon's alone.
+  bool answer(UINT message);
+  UINT taskbarCreated() const { return taskbarCreated_; }
 
  private:
-  void setDpi(UINT dpi);
+  // The picture at the density of the taskbar's monitor, which need not be the window's.
+  void followTaskbar();
   bool remove();
   static constexpr DWORD kRemoveWaitMs = 500;
 
   HINSTANCE instance_;
-  UINT dpi_ = 0;
+  UINT taskbarCreated_, dpi_ = 0;
   NOTIFYICONDATAW nid_{};
   Icon icon_;
-  bool shown_ = false;
+  bool shown_ = false;  // added, and not removed since
 };
 
 }  // namespace tarnwick::win32

@@ -86,22 +86,31 @@ bool Win32Platform::deleteFile(const std::string& path) {
   return DeleteFileW(widen(path).c_str());
 }
 
+// Nobody else has it open (the creation shares nothing), and closing the handle deletes it.
+bool Win32Platform::deleteUnusedFile(const std::string& path) {
+  const Handle file(CreateFileW(widen(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return file.get() != INVALID_HANDLE_VALUE;
+}
+
 bool Win32Platform::writeNewFile(const std::string& path, const std::string& bytes,
                                  bool mustBeNew) {
-  const Handle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+  const std::wstring name = widen(path);
+  Handle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                          mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
   size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
-      return false;
-    done += written;
+  bool written = true;
+  while (written && done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    written = WriteFile(file.get(), bytes.data() + done, chunk, &chunk, nullptr) && chunk;
+    done += chunk;
   }
   // On disk before the rename that puts it in place.
-  return FlushFileBuffers(file.get());
+  if (written && FlushFileBuffers(file.get())) return true;
+  file.reset();
+  DeleteFileW(name.c_str());  // a write broken off part-way (a full disk): it was this call's
+  return false;
 }
 
 std::optional<std::string> Win32Platform::readWholeFile(const std::string& path) {
@@ -124,16 +133,54 @@ std::optional<std::string> Win32Platform::readWholeFile(const std::string& path)
   return bytes;
 }
 
-bool Win32Platform::moveFile(const std::string& from, const std::string& to, bool replace) {
-  return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
-                     MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
+namespace {
+
+FileMove moveResult(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return FileMove::kBusy;
+    // The volume or share cannot replace; or the file to replace is gone, which ReplaceFile
+    // itself may have left it: without it no replace is needed, only the rename.
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_CALL_NOT_IMPLEMENTED:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+      return FileMove::kUnsupported;
+    default:
+      return FileMove::kFailed;
+  }
 }
 
-std::vector<std::string> Win32Platform::findFiles(const std::string& folder,
-                                                  const std::string& prefix,
-                                                  const std::string& suffix) {
+}  // namespace
+
+FileMove Win32Platform::replaceFile(const std::string& replacement, const std::string& replaced) {
+  if (ReplaceFileW(widen(replaced).c_str(), widen(replacement).c_str(), nullptr,
+                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return FileMove::kDone;
+  return moveResult(GetLastError());
+}
+
+FileMove Win32Platform::moveFile(const std::string& from, const std::string& to, bool replace) {
+  if (MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                  MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0)))
+    return FileMove::kDone;
+  const FileMove result = moveResult(GetLastError());
+  return result == FileMove::kUnsupported ? FileMove::kFailed : result;
+}
+
+std::vector<FoundFile> Win32Platform::findFiles(const std::string& folder,
+                                                const std::string& prefix,
+                                                const std::string& suffix) {
   const std::wstring start = widen(prefix), end = widen(suffix);
-  std::vector<std::string> found;
+  std::vector<FoundFile> found;
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {  // 100 ns each
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
   WIN32_FIND_DATAW data;
   const std::unique_ptr<void, FindCloser> find(
       FindFirstFileExW(widen(folder + "\\" + prefix + "*" + suffix).c_str(), FindExInfoBasic, &data,
@@ -144,8 +191,11 @@ std::vector<std::string> Win32Platform::findFiles(const std::string& folder,
     const std::wstring_view name = data.cFileName;
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() >= start.size() &&
         name.size() >= end.size() && name.substr(0, start.size()) == start &&
-        name.substr(name.size() - end.size()) == end)
-      found.push_back(folder + "\\" + narrow(name));
+        name.substr(name.size() - end.size()) == end) {
+      const uint64_t written = ticks(data.ftLastWriteTime);
+      found.push_back({folder + "\\" + narrow(name),
+                       ticks(now) > written ? (ticks(now) - written) / 10000 : 0});
+    }
   } while (FindNextFileW(find.get(), &data));
   return found;
 }

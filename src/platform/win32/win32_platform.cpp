@@ -42,6 +42,12 @@ static_assert(win::kRegSz == REG_SZ && win::kRegExpandSz == REG_EXPAND_SZ &&
 static_assert(win::kMbIconInformation == MB_ICONINFORMATION);
 static_assert(win::kErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(win::kSwHide == SW_HIDE && win::kSwShowNormal == SW_SHOWNORMAL &&
+              win::kSwShowMinimized == SW_SHOWMINIMIZED && win::kSwMinimize == SW_MINIMIZE &&
+              win::kSwShowMinNoActive == SW_SHOWMINNOACTIVE &&
+              win::kSwForceMinimize == SW_FORCEMINIMIZE);
+static_assert(win::kRestartNoCrash == RESTART_NO_CRASH && win::kRestartNoHang == RESTART_NO_HANG &&
+              win::kRestartNoReboot == RESTART_NO_REBOOT);
 
 namespace {
 
@@ -63,21 +69,6 @@ DWORD WINAPI showAside(void* parameter) {
 }
 
 }  // namespace
-
-HMODULE loadSystemLibrary(const wchar_t* module) {
-  if (const HMODULE loaded = GetModuleHandleW(module)) return loaded;
-  // From the system folder only, never from beside the exe or the current folder.
-  wchar_t path[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-  if (!length || length + lstrlenW(module) + 2 > MAX_PATH) return nullptr;
-  lstrcatW(lstrcatW(path, L"\\"), module);
-  return LoadLibraryW(path);
-}
-
-FARPROC findCall(const wchar_t* module, const char* name) {
-  const HMODULE loaded = loadSystemLibrary(module);
-  return loaded ? GetProcAddress(loaded, name) : nullptr;
-}
 
 void endProgramLoops() {
   ending = true;
@@ -128,43 +119,20 @@ void Win32Platform::doEvents() {
   }
 }
 
+// One timer while anything waits, never set again meanwhile: setting it anew would start its
+// period over, and a run's steps, each about one period long, would wait a period between them.
 void Win32Platform::post(std::function<void()> handler) {
   posted_.push_back(std::move(handler));
-  wake();
-}
-
-// A posted message comes before input, painting and timers, so a chain of them would starve
-// the user's clicks, the repaint and the program's own timers: while input or painting waits (or
-// will: the window not yet shown), or one of the program's timers is due, the wake-up is a timer,
-// which comes after them all; the program's own timer, when one ticks first. (Whether a timer
-// waits is not asked of the queue: Wine keeps saying so long after it was served. And QS_INPUT
-// would name flags that Windows 7 refuses.)
-void Win32Platform::wake() {
-  if (woken_ || posted_.empty()) return;
-  woken_ = true;
-  // Until the window is first on the screen, what start-up left for later waits for its first
-  // frame to be drawn.
-  shown_ = shown_ || IsWindowVisible(main_);
-  if (shown_ && !(timerDue_ && timerDue_()) &&
-      HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_PAINT)) == 0 &&
-      PostMessageW(main_, kRunPosted, 0, 0))
-    return;
-  byTimer_ = true;
-  SetTimer(main_, kPostedTimer, USER_TIMER_MINIMUM, nullptr);
+  if (!ticking_) ticking_ = SetTimer(main_, kPostedTimer, USER_TIMER_MINIMUM, nullptr) != 0;
 }
 
 void Win32Platform::runPosted() {
-  if (std::exchange(byTimer_, false)) KillTimer(main_, kPostedTimer);
-  woken_ = false;
-  if (posted_.empty()) return;
-  const std::function<void()> handler = std::move(posted_.front());
-  posted_.pop_front();
-  skipOnError(handler);  // which mostly posts the next
-  wake();
-}
-
-void Win32Platform::timerTicked() {
-  if (byTimer_) runPosted();
+  if (!posted_.empty()) {
+    const std::function<void()> handler = std::move(posted_.front());
+    posted_.pop_front();
+    skipOnError(handler);  // which mostly posts the next
+  }
+  if (posted_.empty() && ticking_) ticking_ = !KillTimer(main_, kPostedTimer);
 }
 
 MemoryStatus Win32Platform::globalMemoryStatus() {

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/scoped.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/tray_icon.h"
 
 namespace tarnwick::win32 {
@@ -19,20 +20,10 @@ T as(OsHandle value) {
   return reinterpret_cast<T>(value);
 }
 
-// A library of the system's, from the system folder by its full path, or as already loaded.
-HMODULE loadSystemLibrary(const wchar_t* module);
-// A call found at run time: one that newer systems have, or one of a library that only some
-// actions need, so that start-up neither fails on older systems nor pays for the library.
-FARPROC findCall(const wchar_t* module, const char* name);
-template <class F>
-F findCall(const wchar_t* module, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(findCall(module, name)));
-}
-
 // What the main window is sent when a box shown aside has been closed (lParam: the box).
 inline constexpr UINT kAsideBoxClosed = WM_APP + 2;
-// Wakes the main window to run the oldest posted handler, by message or by this timer.
-inline constexpr UINT kRunPosted = WM_APP + 3;
+// The timer that runs posted handlers, one a tick, while any waits: a timer's message comes only
+// when no input, painting or posted message waits, so posted work never holds those up.
 inline constexpr UINT_PTR kPostedTimer = 0x100;
 // What a second start sends the running instance: show your window.
 inline constexpr wchar_t kShowWindowMessage[] = L"Tarnwick Demo: show the window";
@@ -66,12 +57,8 @@ class Win32Platform final : public Platform {
   void post(std::function<void()> handler) override;
   void beginAnswer() override { ++answering_; }
   void endAnswer() override { --answering_; }
-  // Runs the oldest posted handler; the main window calls it when woken for it, by message or by
-  // kPostedTimer; and timerTicked after each of the program's own timers, which may wake it too.
+  // Runs the oldest posted handler: the main window's kPostedTimer ticked.
   void runPosted();
-  void timerTicked();
-  // Tells whether one of the program's own timers is due: posted handlers let it tick first.
-  void setTimerDue(std::function<bool()> due) { timerDue_ = std::move(due); }
 
   std::string exeFolder() override;
   std::string localAppDataFolder() override;
@@ -81,11 +68,13 @@ class Win32Platform final : public Platform {
   std::optional<uint32_t> fileAttributes(const std::string& path) override;
   bool setFileAttributes(const std::string& path, uint32_t attributes) override;
   bool deleteFile(const std::string& path) override;
+  bool deleteUnusedFile(const std::string& path) override;
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override;
   std::optional<std::string> readWholeFile(const std::string& path) override;
-  bool moveFile(const std::string& from, const std::string& to, bool replace) override;
-  std::vector<std::string> findFiles(const std::string& folder, const std::string& prefix,
-                                     const std::string& suffix) override;
+  FileMove replaceFile(const std::string& replacement, const std::string& replaced) override;
+  FileMove moveFile(const std::string& from, const std::string& to, bool replace) override;
+  std::vector<FoundFile> findFiles(const std::string& folder, const std::string& prefix,
+                                   const std::string& suffix) override;
   std::string ansiToUtf8(const std::string& ansi) override;
   std::string utf8ToAnsi(const std::string& utf8) override;
   std::string decimalSeparator() override;
@@ -126,6 +115,9 @@ class Win32Platform final : public Platform {
   uint32_t createInstanceObject() override;
   void showOtherInstance() override;
   void endProgram() override;
+  uint32_t startupShowCommand() override;
+  void registerForRestart(uint32_t flags) override;
+  uint32_t processId() override { return GetCurrentProcessId(); }
   Version programVersion() override;
 
   OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) override;
@@ -147,16 +139,14 @@ class Win32Platform final : public Platform {
 
  private:
   HINSTANCE instance_;
-  void wake();
-
   HWND main_ = nullptr;
+  HWND menuHost_ = nullptr;  // owns the tray's menu while a box of another thread is up
   std::function<void(Dialog&, HWND)> modalHost_;
+  // The scheduler's whole state: what waits to run, whether kPostedTimer runs for it, and how
+  // many answers are under way, one inside another.
   std::deque<std::function<void()>> posted_;
-  int answering_ = 0;     // answers under way, one inside another
-  bool woken_ = false;    // a wake-up for the oldest is on its way
-  bool shown_ = false;    // the main window has been on the screen
-  bool byTimer_ = false;  // that wake-up is a timer
-  std::function<bool()> timerDue_;
+  bool ticking_ = false;
+  int answering_ = 0;
   TrayIcon tray_;
   Handle instanceObject_;
 };

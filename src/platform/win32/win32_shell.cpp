@@ -111,6 +111,18 @@ void Win32Platform::endProgram() {
   PostQuitMessage(0);
 }
 
+uint32_t Win32Platform::startupShowCommand() {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL;
+}
+
+void Win32Platform::registerForRestart(uint32_t flags) {
+  // No arguments: the program takes none.
+  RegisterApplicationRestart(L"", flags);
+}
+
 // Read from the exe's own resource as it lies in memory: the library that reads version files
 // is one a planted copy beside the exe could stand in for.
 ShellApi::Version Win32Platform::programVersion() {

@@ -56,6 +56,8 @@ HWND modalBoxOf(HWND window) {
 
 }  // namespace
 
+// The keyboard's focus follows the activation (the window base's WM_ACTIVATE): to the control the
+// user left it on, or to the first.
 void Win32Platform::activateWindow(OsHandle target) {
   HWND window = as<HWND>(target);
   // Disabled, it has a modal box of its own open: the keys the user types next belong there.
@@ -63,11 +65,6 @@ void Win32Platform::activateWindow(OsHandle target) {
     if (const HWND box = modalBoxOf(window)) window = box;
   }
   SetForegroundWindow(window);
-  // The focus stays on the control the user left it on; otherwise the window takes it.
-  const HWND focus = GetFocus();
-  if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() &&
-      IsWindowEnabled(window) && focus != window && !IsChild(window, focus))
-    SetFocus(window);
 }
 
 int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& captions,
@@ -85,14 +82,30 @@ int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& cap
     where = {at->x, at->y};
   else
     GetCursorPos(&where);
-  // Without the foreground the menu would not close when the user clicks elsewhere. While a
-  // modal box of the window is open, the box takes it, and keeps it once the menu is gone.
-  HWND window = as<HWND>(owner);
-  if (const HWND box = IsWindowEnabled(window) ? nullptr : modalBoxOf(window)) window = box;
-  SetForegroundWindow(window);
+  // The owner receives all the menu's messages inside this thread's menu loop, so it is a window
+  // of this thread, and one that can take the foreground, without which the menu would not close
+  // when the user clicks elsewhere: the window; or the modal box that holds it disabled, if that
+  // is of this thread (the About box); or else (the refusal box runs on a thread of its own) a
+  // hidden window of this thread that nothing disables.
+  const HWND window = as<HWND>(owner);
+  HWND menuOwner = window;
+  if (!IsWindowEnabled(window)) {
+    const HWND box = modalBoxOf(window);
+    if (box && GetWindowThreadProcessId(box, nullptr) == GetCurrentThreadId()) {
+      menuOwner = box;
+    } else {
+      if (!menuHost_)
+        menuHost_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                    nullptr, instance_, nullptr);
+      if (menuHost_) menuOwner = menuHost_;
+    }
+  }
+  SetForegroundWindow(menuOwner);
   const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, where.x, where.y, 0,
-                                    window, nullptr);
-  PostMessageW(window, WM_NULL, 0, 0);
+                                    menuOwner, nullptr);
+  PostMessageW(menuOwner, WM_NULL, 0, 0);
+  // A box of another thread that holds the window disabled gets the keyboard back.
+  if (menuOwner == menuHost_) activateWindow(owner);
   return chosen - 1;
 }
 
