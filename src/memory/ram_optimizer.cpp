@@ -43,7 +43,6 @@ void frmMain::OptimizeRam(const int16_t& count) {
                      blnRoomLeft = true;
                    },
                    [&] {
-                     if (count < 0) throw RuntimeError("Subscript out of range");
                      varRamBlocks.assign(static_cast<size_t>(count) + 1, modOptimize::RamBlock());
                    },
                    [&] {

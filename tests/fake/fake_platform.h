@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <new>
 #include <set>
 #include <string>
 #include <utility>
@@ -55,7 +56,11 @@ class FakePlatform final : public Platform {
     }
     if (onPump) onPump();
   }
-  void post(std::function<void()> handler) override { pending.push_back(std::move(handler)); }
+  bool postFails = false;  // as when memory is short
+  void post(std::function<void()> handler) override {
+    if (postFails) throw std::bad_alloc();
+    pending.push_back(std::move(handler));
+  }
   void beginAnswer() override { ++answering; }
   void endAnswer() override { --answering; }
   void runLoop(const std::function<void()>& between = nullptr) {

@@ -28,6 +28,8 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   list.view = [&](forms::ListBox::Op, int) { events += "V"; };
   forms::Timer timer(200, true);
   timer.Tick = [&] { events += "K"; };
+  forms::ProgressBar bar;
+  timer.view = bar.view = [&] { events += "b"; };
 
   box.setText("0"), box.setText("1"), box.setText("1"), box.setText("123456789");
   box.setText("12345\xc3\xa9"), box.setText("\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");
@@ -38,13 +40,13 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   form.setWindowState(forms::WindowState::Minimized);
   form.setVisible(true), form.setVisible(false), form.move(1, 2);
   list.addItem("a"), list.setItem(0, "b"), list.setTabStops({0, 270});
-  timer.fire(), timer.setEnabled(false), timer.fire();  // a tick on its way when disabled
+  timer.fire(), timer.setEnabled(true), timer.setEnabled(false), timer.setEnabled(false);
+  timer.fire();  // a tick on its way when disabled
+  bar.setMax(3), bar.setValue(3), bar.setValue(3), bar.setMax(3);
   EXPECT_EQ(events,
             "T1T12345T\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
-            "C1C2vO0vL2L-1FRFFFVVVK");
+            "C1C2vO0vL2L-1FRFFFVVVKbbb");
 
-  forms::ProgressBar bar;
-  bar.setMax(3), bar.setValue(3), bar.setMax(3);
   const std::function<void()> refused[] = {
       [&] { check.setValue(3); },   [&] { check.setValue(-1); },    [&] { group.select(3); },
       [&] { group.select(-1); },    [&] { combo.setListIndex(3); }, [&] { combo.setListIndex(-2); },
@@ -61,6 +63,7 @@ TEST(Numbers, AreRoundedHalfToEvenAndOverflowIsAnError) {
   EXPECT_EQ(roundToInt32(-2147483648.4), INT32_MIN);
   EXPECT_EQ(addInt16(32766, 1), 32767);
   EXPECT_EQ(toInt16(-32768), -32768);
+  EXPECT_EQ(modOptimize::TrimLastChar("abc"), "ab");
   const std::function<void()> overflows[] = {
       [] { roundToInt32(2147483648.0); }, [] { addInt16(32767, 1); }, [] { toInt16(-32769); },
       [] { toInt32(1LL << 31); }, [] { modOptimize::TrimLastChar(""); }};
@@ -80,6 +83,7 @@ TEST(Numbers, AreReadAndWrittenAsTheLocaleWritesThem) {
     EXPECT_EQ(parseNumber(text, separator), value) << text;
   EXPECT_EQ(floorToInt16("1.9") + floorToInt16("-0,5", ",") * 10, -9);
   EXPECT_EQ(floorToInt16(" 32767.9 "), 32767);
+  EXPECT_EQ(floorToInt16("-32768"), -32768);
   for (const std::string bad : {"32768", "-32769", "1e400", "x"})
     EXPECT_THROW(floorToInt16(bad == "1e400" ? "1" + std::string(400, '0') : bad), RuntimeError);
   EXPECT_EQ(numberText(0) + numberText(-3) + numberText(2.9 + 1) + numberText(3.5, ","),

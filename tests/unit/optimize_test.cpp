@@ -136,6 +136,19 @@ TEST_F(OptimizeTest, ARunClimbsBlockByBlockHoldsEveryBlockThenReleasesThemAll) {
   EXPECT_EQ(os.pumps, pumps);
   EXPECT_EQ(form.intRefreshTicks, 60);
   EXPECT_EQ(form.prgProgress.max(), 2);
+
+  // A step claims for about 10 ms, and at most 16 blocks: input waits no longer.
+  for (const auto& [msPerBlock, blocks] : {std::pair{0, 16}, {5, 2}, {20, 1}}) {
+    os.onMemoryStatus = [&, ms = msPerBlock] { os.ticks += ms; };
+    form.lngFreeRam = 40, form.lngUsedRam = 0;
+    form.cmdOptimizeNow_Click();
+    int first = -1;
+    os.runLoop([&] { first = first < 0 ? form.intNextBlock : first; });
+    EXPECT_EQ(first, blocks) << msPerBlock << " ms a block";
+  }
+  os.postFails = true;  // no room for the next step: the run ends rather than hang
+  form.cmdOptimizeNow_Click();
+  EXPECT_FALSE(modOptimize::blnOptimizing);
 }
 
 TEST_F(OptimizeTest, ClaimsStopWhileOneBlockAndTheReserveWouldNotBeLeft) {

@@ -64,7 +64,10 @@ TEST_F(SettingsTest, StartUpWritesTheDefaultFileWhenThereIsNoneAndShowsItsChoice
   EXPECT_EQ(choicesOf(start(std::nullopt)), defaultChoices()) << "a medium that cannot be written";
   os.failing = nullptr;
   os.folder = "";  // the program's folder cannot be found: no file at the drive's root
-  EXPECT_EQ(choicesOf(start(std::nullopt)), defaultChoices());
+  frmMain& rootless = start(std::nullopt);
+  EXPECT_EQ(choicesOf(rootless), defaultChoices());
+  rootless.SetSettingsLine(frmMain::kLineRamLevel, "0");
+  save(rootless);
   EXPECT_TRUE(os.files.empty());
 }
 
@@ -118,9 +121,9 @@ TEST_F(SettingsTest, LinesSplitAtCrAndAFileIsRewrittenInItsOwnShapeOnlyAfterACha
 }
 
 TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
-  // Held by another program for the first four reads, about a second; then the first three
-  // replaces refused, as a sync client does with a file just written.
-  int readRefusals = 4, replaceRefusals = 3;
+  // Held by another program for the first four reads, about a second; then all replaces but the
+  // last refused, as a sync client does with a file just written.
+  int readRefusals = 4, replaceRefusals = 4;
   os.failing = [&](const std::string& op, const std::string&) {
     return (op == "readWholeFile" && readRefusals-- > 0) ||
            (op == "replaceFile" && replaceRefusals-- > 0);
@@ -245,6 +248,7 @@ TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKe
   EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.1f) << "the restored choice is in force";
   form.blnLoading = true;  // as at start-up: the handlers write nothing
   form.optRAMLevel.select(0), form.cbbPercent.setListIndex(2), form.txtInterval.setText("9");
+  form.optActive.select(0);
   form.blnLoading = false;
   EXPECT_EQ(form.lstSettings.items(), (Lines{"1,9", "0", "2,5", "1", "0,5", "1", "0"}));
   EXPECT_EQ(form.intRamLevel, 15);

@@ -331,8 +331,9 @@ TEST(About, SystemInformationIsFoundInTheRegistryOrTheSystemFolder) {
     os.started.clear(), os.boxes.clear();
     about.cmdSysInfo.Click();
     EXPECT_TRUE(os.openKeys.empty()) << "every key closed";
-    return os.started.size() == 1 ? os.started[0]
-                                  : "message over " + std::to_string(os.boxes.at(0).owner);
+    std::string out = os.started.empty() ? "" : os.started[0];
+    for (const auto& box : os.boxes) out += "message over " + std::to_string(box.owner);
+    return out;
   };
   const auto place = [&](const char* key, const char* name, uint32_t type, std::string value) {
     os.registry[std::string("SOFTWARE\\Microsoft\\Shared Tools") + key][name] = {type, value};
@@ -359,6 +360,8 @@ TEST(About, SystemInformationIsFoundInTheRegistryOrTheSystemFolder) {
   EXPECT_FALSE(about.GetKeyValue(win::kHKeyLocalMachine, "K", "missing", value));
   EXPECT_EQ(value, "");
   EXPECT_FALSE(about.GetKeyValue(win::kHKeyLocalMachine, "nowhere", "D", value));
+  os.registry["K"]["E"] = {3, ""};
+  EXPECT_ANY_THROW(about.GetKeyValue(win::kHKeyLocalMachine, "K", "E", value));
   EXPECT_TRUE(os.openKeys.empty());
 }
 
