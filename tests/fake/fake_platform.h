@@ -82,7 +82,7 @@ class FakePlatform final : public Platform {
   // over a replace (its security, streams, creation time), which a rename drops.
   struct File {
     File(std::string bytes = {}, uint32_t attributes = win::kFileAttributeNormal,
-         std::string kept = {}, uint64_t written = 0)
+         std::string kept = {}, uint64_t written = 0)  // written: a tick count
         : bytes(std::move(bytes)),
           attributes(attributes),
           kept(std::move(kept)),
@@ -90,7 +90,7 @@ class FakePlatform final : public Platform {
     std::string bytes;
     uint32_t attributes;
     std::string kept;
-    uint64_t written;  // tick count
+    uint64_t written;
   };
   std::set<std::string> held;
   bool replaceUnsupported = false;  // a volume that cannot replace
@@ -418,9 +418,9 @@ class FakePlatform final : public Platform {
     std::function<void()> closed;
   };
   std::vector<Box> boxes;
-  int openBoxes() const {
-    return static_cast<int>(
-        std::count_if(boxes.begin(), boxes.end(), [](auto& box) { return box.closed != nullptr; }));
+  long openBoxes() const {
+    return std::count_if(boxes.begin(), boxes.end(),
+                         [](auto& box) { return box.closed != nullptr; });
   }
   void closeBoxes() {
     for (Box& box : boxes)
