@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/layout.h"
+#include "platform/platform.h"
 
 namespace e2e {
 
@@ -28,12 +29,9 @@ namespace fs = std::filesystem;
 inline fs::path fromEnv(const wchar_t* name, const fs::path& fallback) {
   return _wgetenv(name) ? fs::path(_wgetenv(name)) : fallback;
 }
-// The exe under test and the folder for screenshots, from the environment the runner sets.
+// The exe under test, from the environment the runner sets.
 inline fs::path exePath() {
   return fromEnv(L"TARNWICK_EXE", L"Tarnwick.exe");
-}
-inline fs::path outputDir() {
-  return fromEnv(L"TARNWICK_E2E_OUT", fs::temp_directory_path());
 }
 
 inline std::string readFile(const fs::path& file) {
@@ -57,9 +55,9 @@ inline bool waitFor(const std::function<bool()>& condition, std::chrono::millise
   return true;
 }
 
-inline HWND findWindowOf(DWORD pid, const wchar_t* cls) {
-  for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w;
-       w = FindWindowExW(nullptr, w, cls, nullptr)) {
+// The process's first window of that class on the screen, or its first one below `after`.
+inline HWND findWindowOf(DWORD pid, const wchar_t* cls, HWND after = nullptr) {
+  for (HWND w = after; (w = FindWindowExW(nullptr, w, cls, nullptr));) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
     if (owner == pid) return w;
@@ -73,24 +71,18 @@ inline std::wstring text(HWND window) {
       SendMessageW(window, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()))));
   return s;
 }
-// A message box's text.
-inline std::wstring boxText(HWND box) {
-  return text(GetDlgItem(box, 0xFFFF));
-}
 // Real input, through the system's queue as a user's: a message posted to a control would skip
 // the control's own handling of it, where re-entrancy faults live.
 inline void send(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 inline INPUT mouse(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
+  INPUT in{INPUT_MOUSE, {}};
   in.mi.dwFlags = flags;
   return in;
 }
 inline INPUT key(WORD vk, bool up = false) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
+  INPUT in{INPUT_KEYBOARD, {}};
   in.ki.wVk = vk;
   in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
   return in;
@@ -149,14 +141,41 @@ inline std::wstring accessibleName(HWND control) {
   return name;
 }
 
+// The program's tray icon as the shell holds it: NIM_MODIFY asks whether it is there, NIM_DELETE
+// takes it away as a shell that ends does.
+inline bool trayIcon(HWND window, DWORD message = NIM_MODIFY) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = window;
+  icon.uID = 1;
+  return Shell_NotifyIconW(message, &icon) != FALSE;
+}
+// A click on the tray icon; true once the window is back.
+inline bool restoreFromTray(HWND window) {
+  PostMessageW(window, tarnwick::win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
+  return waitFor([&] { return IsWindowVisible(window) && !IsIconic(window); });
+}
+// The tray menu, opened as the shell asks for it: by a right click unless another `event` (and
+// the icon's place, `at`) is given. Null if no menu shows.
+inline HWND openTrayMenu(HWND window, LPARAM event = MAKELPARAM(WM_CONTEXTMENU, 1), WPARAM at = 0) {
+  PostMessageW(window, tarnwick::win::kTrayCallbackMessage, at, event);
+  HWND menu = nullptr;
+  waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }, 5s, 1ms);
+  return IsWindowVisible(menu) ? menu : nullptr;
+}
+// The session's end as Windows announces it (with ENDSESSION_CLOSEAPP, an installer closing the
+// program); whether both messages were answered within 10 s each.
+inline bool endSession(HWND window, LPARAM how) {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, how, SMTO_NORMAL, 10000, &answer) &&
+         SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, how, SMTO_NORMAL, 10000, &answer);
+}
+
 // The faked small machine (scripts/small-machine), where the run made one. Elsewhere the memory
 // is the machine's own, which no test may claim or read figures from: a test that needs it
 // skips itself there, saying why.
-inline bool onSmallMachine() {
-  return _wgetenv(L"TARNWICK_MEMINFO") != nullptr;
-}
-#define E2E_NEEDS_SMALL_MACHINE() \
-  if (!e2e::onSmallMachine())     \
+#define E2E_NEEDS_SMALL_MACHINE()     \
+  if (!_wgetenv(L"TARNWICK_MEMINFO")) \
   GTEST_SKIP() << "needs the faked small machine (TARNWICK_MEMINFO); this one's memory is real"
 
 // The memory the small machine reports, for one scope; back to 2048 MB / 1024 MB afterwards.
@@ -228,17 +247,8 @@ class App {
     if (!waitFor([&] { return IsWindowVisible(window_ = findWindowOf(pid(), L"TarnwickMain")); },
                  timeout))
       return false;
-    NOTIFYICONDATAW probe{};
-    probe.cbSize = sizeof probe;
-    probe.hWnd = window_;
-    probe.uID = 1;
-    waitFor([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE; }, 3s);
+    waitFor([&] { return trayIcon(window_); }, 3s);
     return true;
-  }
-  // Starts it and waits for it to end by itself; false if it is still running after `timeout`.
-  bool startAndWaitForExit(std::chrono::milliseconds timeout) {
-    launch();
-    return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == 0;
   }
   // Whether it ends by itself, and well, within `timeout`.
   bool exits(std::chrono::milliseconds timeout) const {
@@ -254,12 +264,21 @@ class App {
       if (const HWND inner = GetDlgItem(child, id)) return inner;
     return nullptr;
   }
+  std::wstring text(int id) const { return e2e::text(control(id)); }
+  bool checked(int id) const { return SendMessageW(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   // Presses the minimise hot spot; true once the window has gone into the tray.
   bool minimise() const {
     click(control(tarnwick::kIdCmdMinimize));
     return waitFor([&] { return !IsWindowVisible(window_); });
   }
   DWORD pid() const { return process_.dwProcessId; }
+  DWORD priorityClass() const { return GetPriorityClass(process_.hProcess); }
+  // Its first window of that class once there is one; null if none comes within 10 s.
+  HWND await(const wchar_t* cls) const {
+    HWND w = nullptr;
+    waitFor([&] { return (w = findWindowOf(pid(), cls)) != nullptr; }, 10s, 1ms);
+    return w;
+  }
   bool running() const {
     return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
   }
@@ -269,15 +288,12 @@ class App {
     if (!process_.hProcess) return false;
     const bool wasRunning = running();
     if (wasRunning) PostMessageW(findWindowOf(pid(), L"TarnwickMain"), WM_CLOSE, 0, 0);
-    DWORD code = 1;
-    if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_OBJECT_0)
-      GetExitCodeProcess(process_.hProcess, &code);
-    else
-      TerminateProcess(process_.hProcess, 1);
+    const bool endedWell = exits(10s) && wasRunning;
+    TerminateProcess(process_.hProcess, 1);  // nothing once it has ended
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
     process_ = {};
-    return wasRunning && code == 0;
+    return endedWell;
   }
 
  private:
@@ -292,6 +308,7 @@ class App {
 struct Pixels {
   int width = 0, height = 0, stride = 0;
   std::vector<BYTE> bgr;
+  BITMAPINFOHEADER info{sizeof info, 0, 0, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   explicit Pixels(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
@@ -309,31 +326,27 @@ struct Pixels {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
   }
-  BITMAPINFOHEADER info{sizeof info, 0, 0, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  // The largest difference in brightness (0..255) between two of its pixels.
+  int contrast() const {
+    int darkest = 255 * 3, brightest = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width * 3; x += 3) {
+        const BYTE* px = &bgr[static_cast<size_t>(y) * stride + x];
+        darkest = std::min(darkest, px[0] + px[1] + px[2]);
+        brightest = std::max(brightest, px[0] + px[1] + px[2]);
+      }
+    return (brightest - darkest) / 3;
+  }
+  // Saved as a BMP file among the screenshots.
+  void save(const std::wstring& name) const {
+    BITMAPFILEHEADER header{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof info};
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(bgr.size());
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    const fs::path folder = fromEnv(L"TARNWICK_E2E_OUT", fs::temp_directory_path());
+    fs::create_directories(folder);
+    writeFile(folder / (name + L".bmp"), bytes.append(bgr.begin(), bgr.end()));
+  }
 };
-
-// The largest difference in brightness (0..255) between two pixels the screen shows there.
-inline int contrastIn(HWND window) {
-  const Pixels p(window);
-  int darkest = 255 * 3, brightest = 0;
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width * 3; x += 3) {
-      const BYTE* px = &p.bgr[static_cast<size_t>(y) * p.stride + x];
-      darkest = std::min(darkest, px[0] + px[1] + px[2]);
-      brightest = std::max(brightest, px[0] + px[1] + px[2]);
-    }
-  return (brightest - darkest) / 3;
-}
-
-// Saves what the screen shows of the window as a 24-bit BMP.
-inline void saveScreenshot(HWND window, const std::wstring& name) {
-  const Pixels p(window);
-  BITMAPFILEHEADER header{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof p.info};
-  header.bfSize = header.bfOffBits + static_cast<DWORD>(p.bgr.size());
-  std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-  bytes.append(reinterpret_cast<const char*>(&p.info), sizeof p.info);
-  fs::create_directories(outputDir());
-  writeFile(outputDir() / (name + L".bmp"), bytes.append(p.bgr.begin(), p.bgr.end()));
-}
 
 }  // namespace e2e

@@ -7,7 +7,6 @@
 
 #include "app/layout.h"
 #include "harness.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -44,19 +43,15 @@ TEST(Settings, TheFirstStartWritesTheDefaultsAndAFileComesBackByteForByte) {
   EXPECT_TRUE(first.close());
   EXPECT_EQ(GetFileAttributesW(first.settings().c_str()) & kept, kept);
   ASSERT_TRUE(first.start());
-  EXPECT_EQ(SendMessageW(first.control(kIdRamLevel0), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(first.checked(kIdRamLevel0));
   EXPECT_TRUE(first.close());
   SetFileAttributesW(first.settings().c_str(), FILE_ATTRIBUTE_NORMAL);
 
   // Nine lines, line 2 with a character outside ASCII in the system's ANSI code page.
   const std::string nine = "2\r\n1\r\n7\xe9\r\n0\r\n1\r\n0\r\n1\r\nkept\r\n ninth ";
-  EXPECT_EQ(afterRun(nine,
-                     [](App& app) {
-                       wchar_t interval[8] = {};
-                       MultiByteToWideChar(CP_ACP, 0, "7\xe9", 2, interval, 8);
-                       EXPECT_EQ(text(app.control(kIdInterval)), interval);
-                     }),
-            nine);
+  wchar_t interval[8] = {};
+  MultiByteToWideChar(CP_ACP, 0, "7\xe9", 2, interval, 8);
+  EXPECT_EQ(afterRun(nine, [&](App& app) { EXPECT_EQ(app.text(kIdInterval), interval); }), nine);
 }
 
 TEST(Settings, AFileInAnotherShapeOrHeldOpenAtStartUpIsNeverReplaced) {
@@ -88,8 +83,7 @@ TEST(Settings, AFolderThatCannotBeWrittenIsLeftAloneAndTheChoicesKeptForTheUser)
   for (const bool restarted : {false, true}) {  // a choice, then a restart
     App app(App::InPlace{}, folder);
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(SendMessageW(app.control(kIdRamLevel0), BM_GETCHECK, 0, 0),
-              restarted ? BST_CHECKED : BST_UNCHECKED);
+    EXPECT_EQ(app.checked(kIdRamLevel0), restarted);
     click(app.control(kIdRamLevel0));
     EXPECT_TRUE(app.close());
     EXPECT_EQ(readFile(kept).substr(0, 3), "0\r\n");
@@ -108,24 +102,17 @@ TEST(Settings, AMessageInTheFirstMomentsOfStartUpLeavesTheFileAsItWas) {
     App app;
     writeFile(app.settings(), mine);
     app.launch();
-    HWND window = nullptr;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!(window = findWindowOf(app.pid(), L"TarnwickMain")) &&
-           std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(1ms);
+    const HWND window = app.await(L"TarnwickMain");
     ASSERT_TRUE(window);
-    DWORD_PTR answer = 0;
-    if (ending < 0) {
+    if (ending < 0)
       PostMessageW(window, WM_CLOSE, 0, 0);
-    } else {
-      SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ending, SMTO_NORMAL, 5000, &answer);
-      SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ending, SMTO_NORMAL, 5000, &answer);
-    }
+    else
+      endSession(window, ending);
     EXPECT_TRUE(app.exits(5s));
     EXPECT_EQ(readFile(app.settings()), mine);
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(SendMessageW(app.control(kIdRamLevel0), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(text(app.control(kIdInterval)), L"45");
+    EXPECT_TRUE(app.checked(kIdRamLevel0));
+    EXPECT_EQ(app.text(kIdInterval), L"45");
   }
 }
 
@@ -151,7 +138,7 @@ TEST(Settings, EachInputIsOneActionAndWhatTheWindowShowsIsWhatIsSaved) {
     keys({'3', VK_TAB});
     std::this_thread::sleep_for(1500ms);
     EXPECT_EQ(text(interval), L"30");
-    EXPECT_EQ(SendMessageW(app.control(kIdAutoOptimize0), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(app.checked(kIdAutoOptimize0));
 
     const HWND percent = app.control(kIdPercent);
     click(percent);

@@ -8,8 +8,8 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <list>
 #include <memory>
-#include <numeric>
 #include <set>
 #include <thread>
 #include <vector>
@@ -31,38 +31,25 @@ RECT rectInParent(HWND control) {
   return r;
 }
 
-DWORD priorityClassOf(DWORD pid) {
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  const DWORD priority = process ? GetPriorityClass(process) : 0;
-  if (process) CloseHandle(process);
-  return priority;
-}
-
 TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
   E2E_NEEDS_SMALL_MACHINE();
   const std::tuple<DWORD, bool, const wchar_t*> looks[] = {{96, false, L"main-window"},
                                                            {144, false, L"main-window-144dpi"},
                                                            {96, true, L"main-window-dark"}};
-  for (const auto& look : looks) {
-    // Named apart, not bound: a lambda below captures them.
-    const DWORD dpi = std::get<0>(look);
-    const bool dark = std::get<1>(look);
-    const wchar_t* name = std::get<2>(look);
+  for (const auto& [dpi, dark, name] : looks) {
     SCOPED_TRACE(name);
     const RegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
                                   REG_DWORD, &dpi, sizeof dpi);
-    std::vector<std::unique_ptr<RegistryValue>> scheme;  // white text on dark windows
+    std::list<RegistryValue> scheme;  // white text on dark windows
     for (const auto& [item, rgb] : {std::pair{L"Window", L"32 32 32"},
                                     {L"ButtonFace", L"45 45 45"},
                                     {L"WindowText", L"255 255 255"},
                                     {L"ButtonText", L"255 255 255"}})
-      if (dark)
-        scheme.push_back(std::make_unique<RegistryValue>(HKEY_CURRENT_USER,
-                                                         L"Control Panel\\Colors", item, rgb));
+      if (dark) scheme.emplace_back(HKEY_CURRENT_USER, L"Control Panel\\Colors", item, rgb);
     App app;
     writeFile(app.settings(), "");
     ASSERT_TRUE(app.start());
-    const auto px = [&](int twips) { return static_cast<LONG>(twips * dpi / 1440); };
+    const auto px = [dpi = dpi](int twips) { return static_cast<LONG>(twips * dpi / 1440); };
     RECT r, work;
     GetWindowRect(app.window(), &r);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -80,23 +67,22 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
       EXPECT_EQ(c.top, px(top)) << id;
       EXPECT_EQ(c.right - c.left, px(width)) << id;
     }
-    EXPECT_EQ(text(app.control(kIdTotalRam)), L"2048 MB");
-    EXPECT_EQ(text(app.control(kIdFreeRam)), L"1024 MB");
+    EXPECT_EQ(app.text(kIdTotalRam), L"2048 MB");
+    EXPECT_EQ(app.text(kIdFreeRam), L"1024 MB");
     std::this_thread::sleep_for(800ms);  // let every control paint
     for (int id : {kIdLabel1, kIdLabel2, kIdTotalRam, kIdProcesses})
-      EXPECT_GT(contrastIn(app.control(id)), 100) << "label " << id << " cannot be read";
-    saveScreenshot(app.window(), name);
+      EXPECT_GT(Pixels(app.control(id)).contrast(), 100) << "label " << id << " cannot be read";
+    Pixels(app.window()).save(name);
     // The keyboard's focus on "Optimize Now" shows on the artwork.
     const HWND optimize = app.control(kIdOptimizeNow);
     const Pixels before(optimize);
     for (int i = 0; i < 20 && focused(app.window()) != optimize; ++i) keys({VK_TAB});
     std::this_thread::sleep_for(300ms);
     const Pixels after(optimize);
-    EXPECT_GT(std::inner_product(before.bgr.begin(), before.bgr.end(), after.bgr.begin(), 0,
-                                 std::plus<>(), [](BYTE a, BYTE b) { return a != b ? 1 : 0; }),
-              before.width * 3)
-        << "no focus mark";
-    saveScreenshot(app.window(), std::wstring(name) + L"-focus");
+    int changed = 0;
+    for (size_t i = 0; i < before.bgr.size(); ++i) changed += before.bgr[i] != after.bgr[i];
+    EXPECT_GT(changed, before.width * 3) << "no focus mark";
+    Pixels(app.window()).save(std::wstring(name) + L"-focus");
   }
 }
 
@@ -104,18 +90,12 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
 TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   App app;
   ASSERT_TRUE(app.start());
-  NOTIFYICONDATAW probe{};
-  probe.cbSize = sizeof probe;
-  probe.hWnd = app.window();
-  probe.uID = 1;
-  EXPECT_TRUE(waitFor([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE; }))
-      << "the icon comes right after the window";
+  EXPECT_TRUE(trayIcon(app.window())) << "the icon comes right after the window";
   SetWindowPos(app.window(), nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  std::filesystem::remove(app.settings());
+  fs::remove(app.settings());
   EXPECT_TRUE(app.minimise());
-  EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(app.settings()); })) << "saved";
-  PostMessageW(app.window(), win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
-  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) && !IsIconic(app.window()); }));
+  EXPECT_TRUE(waitFor([&] { return fs::exists(app.settings()); })) << "saved";
+  ASSERT_TRUE(restoreFromTray(app.window()));
   RECT r;
   GetWindowRect(app.window(), &r);
   EXPECT_EQ(r.left, 100) << "back where it was";
@@ -131,8 +111,9 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   const std::vector<BYTE> before = looks();
   EXPECT_TRUE(app.minimise());
   App second;
-  EXPECT_TRUE(second.startAndWaitForExit(10s)) << "the second instance kept running";
-  EXPECT_FALSE(std::filesystem::exists(second.settings())) << "no file access";
+  second.launch();
+  EXPECT_TRUE(second.exits(10s)) << "the second instance kept running";
+  EXPECT_FALSE(fs::exists(second.settings())) << "no file access";
   EXPECT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) != FALSE; }))
       << "a second start shows the running instance's window";
   EXPECT_TRUE(looks() == before) << "drawn again as it was";
@@ -140,10 +121,9 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   // Enter on the icon chosen by keyboard (the shell's report, with the icon's place): the menu
   // opens there, not at the mouse, and Esc closes it.
   pointAt(app.window(), {10, 10});
-  PostMessageW(app.window(), win::kTrayCallbackMessage, MAKEWPARAM(900, 700),
-               MAKELPARAM(win::kNinKeySelect, 1));
-  HWND menu = nullptr;
-  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }));
+  const HWND menu =
+      openTrayMenu(app.window(), MAKELPARAM(win::kNinKeySelect, 1), MAKEWPARAM(900, 700));
+  ASSERT_TRUE(menu);
   GetWindowRect(menu, &r);
   EXPECT_TRUE((r.left == 900 || r.right == 900) && (r.top == 700 || r.bottom == 700));
   keys({VK_ESCAPE});
@@ -151,20 +131,19 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
 
   // The shell ends and takes the icon along: Minimize leaves the window where it is. Explorer
   // starts again: the icon comes back.
-  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
+  ASSERT_TRUE(trayIcon(app.window(), NIM_DELETE));
   click(app.control(kIdCmdMinimize));
   std::this_thread::sleep_for(500ms);
   EXPECT_TRUE(IsWindowVisible(app.window()) && !IsIconic(app.window())) << "lost with no icon";
   PostMessageW(app.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(waitFor([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE; }));
+  EXPECT_TRUE(waitFor([&] { return trayIcon(app.window()); }));
 
   // Put away on one monitor, brought back on one of 144 DPI (a laptop docked): whole.
   EXPECT_TRUE(app.minimise());
   RECT suggested{0, 0, 630, 802};
   SendMessageW(app.window(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                reinterpret_cast<LPARAM>(&suggested));
-  PostMessageW(app.window(), win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
-  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(app.window()) && !IsIconic(app.window()); }));
+  ASSERT_TRUE(restoreFromTray(app.window()));
   RECT client, optimize = rectInParent(app.control(kIdOptimizeNow));
   GetClientRect(app.window(), &client);
   EXPECT_EQ(client.right, 630);
@@ -172,12 +151,11 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   EXPECT_LE(optimize.right, client.right) << "\"Optimize Now\" cut off";
 
   // A close request while the tray menu is open (an installer's, say) ends the program.
-  PostMessageW(app.window(), win::kTrayCallbackMessage, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
-  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }));
+  ASSERT_TRUE(openTrayMenu(app.window()));
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(app.window(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &answer);
   EXPECT_TRUE(app.exits(5s)) << "still running";
-  EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "removed at exit";
+  EXPECT_FALSE(trayIcon(app.window())) << "removed at exit";
 }
 
 // Started minimised (a shortcut set to "Minimized", the installer's logon entry, a scheduled
@@ -188,27 +166,22 @@ TEST(Tray, AMinimisedStartGoesIntoTheTrayWithoutShowingTheWindow) {
     SCOPED_TRACE(show);
     App app;
     app.launch(show);
-    NOTIFYICONDATAW probe{};
-    probe.cbSize = sizeof probe;
-    probe.uID = 1;
+    HWND window = nullptr;
     bool shown = false;
-    ASSERT_TRUE(waitFor(
-        [&] {
-          probe.hWnd = findWindowOf(app.pid(), L"TarnwickMain");
-          shown |= IsWindowVisible(probe.hWnd) != FALSE;
-          return probe.hWnd && Shell_NotifyIconW(NIM_MODIFY, &probe);
-        },
-        10s));
+    ASSERT_TRUE(waitFor([&] {
+      window = findWindowOf(app.pid(), L"TarnwickMain");
+      shown |= IsWindowVisible(window) != FALSE;
+      return window && trayIcon(window);
+    }));
     for (int i = 0; i < 50; ++i, std::this_thread::sleep_for(10ms))
-      shown |= IsWindowVisible(probe.hWnd) != FALSE;
+      shown |= IsWindowVisible(window) != FALSE;
     EXPECT_FALSE(shown);
-    PostMessageW(probe.hWnd, win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
-    EXPECT_TRUE(waitFor([&] { return IsWindowVisible(probe.hWnd) && !IsIconic(probe.hWnd); }, 5s));
+    EXPECT_TRUE(restoreFromTray(window));
     RECT r, work;
-    GetWindowRect(probe.hWnd, &r);
+    GetWindowRect(window, &r);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_EQ(r.left, work.left + (work.right - work.left - (r.right - r.left)) / 2) << "centred";
-    EXPECT_TRUE(waitFor([&] { return GetDlgCtrlID(focused(probe.hWnd)) == kIdAbout; }, 2s));
+    EXPECT_TRUE(waitFor([&] { return GetDlgCtrlID(focused(window)) == kIdAbout; }, 2s));
   }
 }
 
@@ -240,20 +213,19 @@ TEST(Windows, AMessageThatComesAfterTheWindowsObjectIsGoneFindsNothing) {
   DestroyWindow(window);
 }
 
-// Ends the running program of that name; false if none runs.
+// Ends the running program of that name; false if none runs (or it cannot be ended).
 bool endProcess(const wchar_t* exeName) {
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  bool found = false;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+  HANDLE process = nullptr;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !process;
        more = Process32NextW(snapshot, &entry))
-    found = _wcsicmp(entry.szExeFile, exeName) == 0;
+    if (_wcsicmp(entry.szExeFile, exeName) == 0)
+      process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
   CloseHandle(snapshot);
-  const HANDLE process =
-      found ? OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID) : nullptr;
   if (process) TerminateProcess(process, 0), CloseHandle(process);
-  return found;
+  return process != nullptr;
 }
 
 TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
@@ -269,9 +241,8 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
   EXPECT_NE(SendMessageW(list, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(row.c_str())),
             LB_ERR)
       << "no row for this driver";
-  EXPECT_EQ(
-      text(app.control(kIdProcesses)),
-      L"Number of active processes : " + std::to_wstring(SendMessageW(list, LB_GETCOUNT, 0, 0)));
+  EXPECT_EQ(app.text(kIdProcesses), L"Number of active processes : " +
+                                        std::to_wstring(SendMessageW(list, LB_GETCOUNT, 0, 0)));
   RECT client;
   GetClientRect(list, &client);
   EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), client.right)
@@ -286,8 +257,7 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
   click(app.control(kIdNonActive1));  // "Low" for the others
   const auto classes = [&](DWORD ofApp, DWORD ofOther) {
     return waitFor([&] {
-      return priorityClassOf(app.pid()) == ofApp &&
-             GetPriorityClass(GetCurrentProcess()) == ofOther;
+      return app.priorityClass() == ofApp && GetPriorityClass(GetCurrentProcess()) == ofOther;
     });
   };
   EXPECT_TRUE(classes(ABOVE_NORMAL_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS));
@@ -351,15 +321,15 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
                               kIdNonActive0, kIdProcessList, kIdAbout, kIdCmdMinimize}));
   keys({VK_TAB}, VK_SHIFT);
   EXPECT_EQ(GetDlgCtrlID(focused(app.window())), kIdAbout);
-  saveScreenshot(app.window(), L"keyboard-focus-about");
+  Pixels(app.window()).save(L"keyboard-focus-about");
   keys({VK_TAB, VK_TAB, VK_TAB, VK_LEFT});  // to "High", and one to the left
-  EXPECT_EQ(SendMessageW(app.control(kIdRamLevel0 + 1), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(app.checked(kIdRamLevel0 + 1));
 
   // The About box: its texts, modal over the window; Alt+S starts System Information, from the
   // system folder where, as on current Windows, the registry names none.
   keys({'A'}, VK_MENU);
-  HWND about = nullptr;
-  ASSERT_TRUE(waitFor([&] { return (about = findWindowOf(app.pid(), L"TarnwickDialog")); }));
+  const HWND about = app.await(L"TarnwickDialog");
+  ASSERT_TRUE(about);
   EXPECT_EQ(text(about), L"About Tarnwick Demo");
   EXPECT_EQ(text(GetDlgItem(about, kIdAboutTitle)), L"Tarnwick Demo");
   EXPECT_EQ(text(GetDlgItem(about, kIdAboutVersion)),
@@ -367,7 +337,7 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
   EXPECT_EQ(GetWindow(about, GW_OWNER), app.window());
   EXPECT_FALSE(IsWindowEnabled(app.window())) << "modal";
   std::this_thread::sleep_for(500ms);
-  saveScreenshot(about, L"about");
+  Pixels(about).save(L"about");
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Shared Tools Location");
   keys({'S'}, VK_MENU);
@@ -377,9 +347,8 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
   // goes back to the About box.
   SetForegroundWindow(app.window());
   EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == about; }));
-  PostMessageW(app.window(), win::kTrayCallbackMessage, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
-  HWND menu = nullptr;
-  ASSERT_TRUE(waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }));
+  const HWND menu = openTrayMenu(app.window());
+  ASSERT_TRUE(menu);
   keys({VK_ESCAPE});
   EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(menu) && GetForegroundWindow() == about; }));
   keys({VK_ESCAPE});
@@ -418,7 +387,7 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
   App app;
   writeFile(app.settings(), "");
   ASSERT_TRUE(app.start());
-  ASSERT_EQ(text(app.control(kIdFreeRam)), L"300 MB");
+  ASSERT_EQ(app.text(kIdFreeRam), L"300 MB");
   const auto started = [&] {
     click(app.control(kIdOptimizeNow));
     return waitFor([&] { return progress(app) > 50; });
@@ -427,14 +396,15 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
   // The About box's loop carries the run to its end; a second start then brings the box, not
   // the main window it disables, to the front.
   ASSERT_TRUE(started());
-  saveScreenshot(app.window(), L"optimizing");
+  Pixels(app.window()).save(L"optimizing");
   click(app.control(kIdAbout));
-  HWND about = nullptr;
-  ASSERT_TRUE(waitFor([&] { return (about = findWindowOf(app.pid(), L"TarnwickDialog")); }));
+  const HWND about = app.await(L"TarnwickDialog");
+  ASSERT_TRUE(about);
   EXPECT_TRUE(runEndsWhile(app, [&] { return IsWindow(about) != FALSE; }));
   EXPECT_EQ(SendMessageW(app.control(kIdProgress), PBM_GETRANGE, FALSE, 0), 445);
   App second;
-  EXPECT_TRUE(second.startAndWaitForExit(10s));
+  second.launch();
+  EXPECT_TRUE(second.exits(10s));
   EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == about; }));
   keys({VK_ESCAPE});
   EXPECT_TRUE(waitFor([&] { return !IsWindow(about); }));
@@ -452,13 +422,11 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
   ASSERT_TRUE(started());
   PostMessageW(app.window(), WM_CLOSE, 0, 0);
   PostMessageW(app.window(), WM_CLOSE, 0, 0);
-  HWND box = nullptr, menu = nullptr;
-  ASSERT_TRUE(waitFor(
-      [&] { return (box = findWindowOf(app.pid(), L"#32770")) && GetForegroundWindow() == box; },
-      5s, 1ms));
-  PostMessageW(app.window(), win::kTrayCallbackMessage, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
-  ASSERT_TRUE(
-      waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }, 5s, 1ms));
+  const HWND box = app.await(L"#32770");
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == box; }, 5s, 1ms));
+  const HWND menu = openTrayMenu(app.window());
+  ASSERT_TRUE(menu);
   const LRESULT atMenu = progress(app);
   keys({VK_UP, VK_RETURN});  // up from none is the last item: "Exit"
   EXPECT_GT(atMenu, 0) << "the run ended before the menu opened: nothing to refuse";
@@ -467,33 +435,27 @@ TEST(Optimize, ARunGoesOnUnderAnyLoopEndsUnderOneRefusalAndTheFiguresRefreshAfte
   EXPECT_TRUE(IsWindow(box)) << "the box went with the run";
   EXPECT_TRUE(app.running()) << "Exit during the run";
   EXPECT_EQ(text(box), L"Tarnwick Demo");
-  EXPECT_NE(boxText(box).find(L"Optimization in progress. Please wait for optimization\r\n"
-                              L"to finish before exiting Tarnwick Demo."),
+  const std::wstring message = text(GetDlgItem(box, 0xFFFF));  // a message box's text
+  EXPECT_NE(message.find(L"Optimization in progress. Please wait for optimization\r\n"
+                         L"to finish before exiting Tarnwick Demo."),
             std::wstring::npos);
-  for (HWND w = box; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    EXPECT_NE(owner, app.pid()) << "a second box";
-  }
-  saveScreenshot(box, L"refusal");
+  EXPECT_FALSE(findWindowOf(app.pid(), L"#32770", box)) << "a second box";
+  Pixels(box).save(L"refusal");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(waitFor([&] { return !IsWindow(box); }));
 
   SmallMachine::set(1024, 700);
-  EXPECT_TRUE(waitFor([&] { return text(app.control(kIdFreeRam)) == L"700 MB"; }));
+  EXPECT_TRUE(waitFor([&] { return app.text(kIdFreeRam) == L"700 MB"; }));
 
   // The session ends (or an installer closes the program) during a run, the About box open:
   // answered at once, the run given up, the choices saved and the program gone.
   SmallMachine::set(1024, 300);
   ASSERT_TRUE(started());
   click(app.control(kIdAbout));
-  ASSERT_TRUE(waitFor([&] { return findWindowOf(app.pid(), L"TarnwickDialog") != nullptr; }));
-  std::filesystem::remove(app.settings());
+  ASSERT_TRUE(app.await(L"TarnwickDialog"));
+  fs::remove(app.settings());
   const auto asked = std::chrono::steady_clock::now();
-  DWORD_PTR answer = 0;
-  for (const UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION})
-    EXPECT_TRUE(SendMessageTimeoutW(app.window(), message, message == WM_ENDSESSION,
-                                    ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000, &answer));
+  EXPECT_TRUE(endSession(app.window(), ENDSESSION_CLOSEAPP));
   EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
   EXPECT_TRUE(app.exits(2s)) << "still running";
   EXPECT_EQ(readFile(app.settings()), "") << "saved";
