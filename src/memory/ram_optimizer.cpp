@@ -35,20 +35,19 @@ void frmMain::OptimizeRam(const int16_t& count) {
   using modOptimize::blnOptimizing;
   if (blnOptimizing || count == 0) return;
 
-  skipOnErrorSteps([&] { blnOptimizing = true; },
-                   [&] {
-                     ++lngRunNumber;
-                     intRunBlocks = count;
-                     intNextBlock = 0;
-                     blnRoomLeft = true;
-                   },
-                   [&] {
-                     varRamBlocks.assign(static_cast<size_t>(count) + 1, modOptimize::RamBlock());
-                   },
-                   [&] {
-                     if (form.windowState() == forms::WindowState::Normal) intRefreshTicks = 5;
-                   },
-                   [&] { prgProgress.setMax(count); });
+  skipOnErrorSteps(
+      [&] { blnOptimizing = true; },
+      [&] {
+        ++lngRunNumber;
+        intRunBlocks = count;
+        intNextBlock = 0;
+        blnRoomLeft = true;
+      },
+      [&] { varRamBlocks.assign(static_cast<size_t>(count) + 1, modOptimize::RamBlock()); },
+      [&] {
+        if (form.windowState() == forms::WindowState::Normal) intRefreshTicks = 5;
+      },
+      [&] { prgProgress.setMax(count); });
   NextOptimizeStep();
 }
 

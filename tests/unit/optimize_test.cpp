@@ -173,9 +173,7 @@ TEST_F(OptimizeTest, ClaimsStopWhileOneBlockAndTheReserveWouldNotBeLeft) {
 }
 
 TEST_F(OptimizeTest, ARunGoesOnUnderAnyLoopWhileEventsAreServedButNothingElseStarts) {
-  form.lngFreeRam = 160;
-  form.lngUsedRam = 0;
-  form.intRamLevel = 0;
+  form.lngFreeRam = 160, form.lngUsedRam = 0, form.intRamLevel = 0;
   form.cmdOptimizeNow_Click();
   EXPECT_TRUE(modOptimize::blnOptimizing && form.prgProgress.value() == 0)
       << "the click only starts it; the loop claims the blocks";
@@ -261,9 +259,7 @@ class IntervalTest : public ::testing::Test, protected testing::LoadedWindow {
  protected:
   IntervalTest() {
     form.chkAutoOptimize[1].setValue(0);
-    form.lngFreeRam = 1;
-    form.lngUsedRam = 0;
-    form.intRamLevel = 0;
+    form.lngFreeRam = 1, form.lngUsedRam = 0, form.intRamLevel = 0;
   }
   void every(const std::string& interval) {
     form.txtInterval.setText(interval);

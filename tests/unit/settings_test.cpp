@@ -18,7 +18,7 @@ std::string choicesOf(const frmMain& f) {
       << f.optNonActive.selected();
   return out.str();
 }
-const std::string kDesignTime = "2 0 \"0\" 0 -1 1 0", kDefaultChoices = "1 0 \"20\" 1 2 1 0";
+constexpr const char *kDesignTime = "2 0 \"0\" 0 -1 1 0", *kDefaultChoices = "1 0 \"20\" 1 2 1 0";
 
 class SettingsTest : public ::testing::Test {
  protected:

@@ -40,9 +40,7 @@ struct LoadedWindow {
   // Runs the command with these figures and level, and the message loop until the run is
   // over; the most blocks held at once.
   int optimize(int32_t usedMb, int32_t freeMb, int16_t level) {
-    form.lngUsedRam = usedMb;
-    form.lngFreeRam = freeMb;
-    form.intRamLevel = level;
+    form.lngUsedRam = usedMb, form.lngFreeRam = freeMb, form.intRamLevel = level;
     form.cmdOptimizeNow_Click();
     int held = 0;
     os.runLoop([&] {
