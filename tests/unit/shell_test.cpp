@@ -23,6 +23,13 @@ TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheList) {
   form.ShowAfterLoad();
   EXPECT_TRUE(form.form.visible());
   EXPECT_FALSE(os.trayIcon) << "after the first frame";
+  EXPECT_FALSE(form.tmrTrayRetry.enabled()) << "no retry before the first try";
+  std::vector<int> ids;
+  for (const Placement& p : form.layout()) ids.push_back(p.id);
+  EXPECT_EQ(std::find(ids.begin(), ids.end(), kIdRamLevel0) -
+                std::find(ids.begin(), ids.end(), kIdPicture1),
+            1)
+      << "the RAM levels in tab order, right after their frame";
   bool listedWithoutIcon = false;
   form.lblProcesses.view = [&] { listedWithoutIcon |= !os.trayIcon; };
   os.runLoop();
