@@ -210,9 +210,11 @@ TEST_F(OptimizeTest, ARunGoesOnUnderAnyLoopWhileEventsAreServedButNothingElseSta
   EXPECT_EQ(os.ends, 0);
   os.closeBoxes();
   modOptimize::blnOptimizing = true;
-  int16_t cancel = 0;
-  form.Form_Unload(cancel);
+  form.lblCmdClose_Click();
   EXPECT_EQ(os.boxes.size(), 2u) << "once closed, the next request shows it again";
+  modOptimize::blnOptimizing = false;
+  form.lblCmdClose_Click();
+  EXPECT_EQ(os.ends, 1) << "closing again once the run has ended exits";
 }
 
 TEST_F(OptimizeTest, TheTriggerFiresStrictlyBelowTheChosenShareWhenArmedAndWaitsAfterAnyRun) {

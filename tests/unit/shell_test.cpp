@@ -18,6 +18,7 @@ TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheList) {
   EXPECT_FALSE(pumpedWhileLoaded) << "every pump of start-up runs while loading";
   EXPECT_FALSE(form.blnLoading);
   EXPECT_EQ(form.lblTotalRam.caption(), "2048 MB");
+  EXPECT_EQ(form.prgProgress.value(), 0);
   EXPECT_FALSE(modOptimize::blnOptimizing) << "the trigger waits for the window";
   EXPECT_EQ(os.restartFlags, win::kRestartNoCrash | win::kRestartNoHang | win::kRestartNoReboot);
   form.ShowAfterLoad();
@@ -127,6 +128,7 @@ TEST(Moments, AtEveryPumpOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostOrLe
       frmMain form(os);
       if (from != kNothing) start(form, os), os.runLoop();
       if (from == kChanged) form.optRAMLevel.select(2);
+      EXPECT_EQ(os.settingsFile(), read) << "a choice alone writes nothing";
       bool iconGoneWhileAlive = false;
       os.onPump = [&] { iconGoneWhileAlive |= from != kNothing && !os.ends && !os.trayIcon; };
       const int first = os.pumps;
