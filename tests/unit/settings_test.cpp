@@ -1,6 +1,4 @@
 // The settings file: what is read, what is written, and what is never lost.
-#include <sstream>
-
 #include "test_support.h"
 
 namespace tarnwick {
@@ -9,16 +7,29 @@ namespace {
 using testing::kDefaultFile;
 using testing::Lines;
 
-// The seven controls ApplySettings sets: level, every, "interval", low, percent, active, others.
-std::string choicesOf(const frmMain& f) {
-  std::ostringstream out;
-  out << f.optRAMLevel.selected() << ' ' << f.chkAutoOptimize[0].value() << " \""
-      << f.txtInterval.text() << "\" " << f.chkAutoOptimize[1].value() << ' '
-      << f.cbbPercent.listIndex() << ' ' << f.optActive.selected() << ' '
-      << f.optNonActive.selected();
-  return out.str();
+// The seven controls ApplySettings sets.
+struct Choices {
+  int level, every;
+  std::string interval;
+  int low, percent, active, nonActive;
+  bool operator==(const Choices&) const = default;
+  friend std::ostream& operator<<(std::ostream& out, const Choices& c) {
+    return out << "level " << c.level << ", every " << c.every << " \"" << c.interval << "\", low "
+               << c.low << ", percent " << c.percent << ", active " << c.active << ", others "
+               << c.nonActive;
+  }
+};
+Choices choicesOf(const frmMain& f) {
+  return {f.optRAMLevel.selected(),     f.chkAutoOptimize[0].value(), f.txtInterval.text(),
+          f.chkAutoOptimize[1].value(), f.cbbPercent.listIndex(),     f.optActive.selected(),
+          f.optNonActive.selected()};
 }
-constexpr const char *kDesignTime = "2 0 \"0\" 0 -1 1 0", *kDefaultChoices = "1 0 \"20\" 1 2 1 0";
+Choices designTime() {
+  return {2, 0, "0", 0, -1, 1, 0};
+}
+Choices defaultChoices() {
+  return {1, 0, "20", 1, 2, 1, 0};
+}
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -38,7 +49,7 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, StartUpWritesTheDefaultFileWhenThereIsNoneAndShowsItsChoices) {
   frmMain& form = start(std::nullopt);
   EXPECT_EQ(os.settingsFile(), kDefaultFile);
-  EXPECT_EQ(choicesOf(form), kDefaultChoices);
+  EXPECT_EQ(choicesOf(form), defaultChoices());
   EXPECT_EQ(form.intRamLevel, 15) << "the choices shown are the ones in force";
   EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.3f);
   save(form);
@@ -50,11 +61,11 @@ TEST_F(SettingsTest, StartUpWritesTheDefaultFileWhenThereIsNoneAndShowsItsChoice
       << "a hidden file counts as absent but is never overwritten";
   os.files.clear();
   os.failing = [](const std::string& op, const std::string&) { return op == "writeNewFile"; };
-  EXPECT_EQ(choicesOf(start(std::nullopt)), kDefaultChoices) << "a medium that cannot be written";
+  EXPECT_EQ(choicesOf(start(std::nullopt)), defaultChoices()) << "a medium that cannot be written";
   os.failing = nullptr;
   os.folder = "";  // the program's folder cannot be found: no file at the drive's root
   frmMain& rootless = start(std::nullopt);
-  EXPECT_EQ(choicesOf(rootless), kDefaultChoices);
+  EXPECT_EQ(choicesOf(rootless), defaultChoices());
   rootless.SetSettingsLine(frmMain::kLineRamLevel, "0");
   save(rootless);
   EXPECT_TRUE(os.files.empty());
@@ -119,7 +130,7 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   };
   uint64_t before = os.ticks;
   frmMain& form = start("2\r\n1\r\n7\r\n0\r\n0\r\n0\r\n1");
-  EXPECT_EQ(choicesOf(form), "2 1 \"7\" 0 0 0 1");
+  EXPECT_EQ(choicesOf(form), (Choices{2, 1, "7", 0, 0, 0, 1}));
   EXPECT_TRUE(os.ticks - before >= 750 && os.ticks - before <= 1500) << "about a second";
   before = os.ticks;
   form.SetSettingsLine(frmMain::kLineRamLevel, "1");
@@ -129,7 +140,7 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
 
   os.failing = [](const std::string& op, const std::string&) { return op == "readWholeFile"; };
   frmMain& locked = start("2\r\n1\r\n7");
-  EXPECT_EQ(choicesOf(locked), kDesignTime) << "the controls keep what they hold";
+  EXPECT_EQ(choicesOf(locked), designTime()) << "the controls keep what they hold";
   locked.optRAMLevel.select(0);
   locked.lblCmdMinimize_Click();
   locked.SessionEnding();
@@ -143,12 +154,12 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolde
   os.readOnly = {os.folder};  // Program Files, to a standard user
   os.files[os.settingsPath()] = {placed};
   frmMain& first = start(std::nullopt);
-  EXPECT_EQ(choicesOf(first), "2 1 \"7\" 0 0 0 1") << "read from beside the exe";
+  EXPECT_EQ(choicesOf(first), (Choices{2, 1, "7", 0, 0, 0, 1})) << "read from beside the exe";
   first.optRAMLevel.select(0);
   first.lblCmdMinimize_Click();
   EXPECT_EQ(os.files[mine].bytes, "0" + placed.substr(1));
   EXPECT_EQ(os.settingsFile(), placed) << "the exe's folder untouched";
-  EXPECT_EQ(choicesOf(start(std::nullopt)), "0 1 \"7\" 0 0 0 1")
+  EXPECT_EQ(choicesOf(start(std::nullopt)), (Choices{0, 1, "7", 0, 0, 0, 1}))
       << "the user's own file comes first";
   os.files.clear();
   os.absentFolders = {os.localAppData};  // made one folder at a time
@@ -208,16 +219,16 @@ TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
 }
 
 TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKept) {
-  const std::pair<Lines, std::string> cases[] = {
-      {{"1.9", " 1 ", "+7", "2", "-1", "0", "1"}, "1 1 \"+7\" 2 -1 0 1"},
-      {{"0", "1", "5", "x", "0", "0", "1"}, "0 1 \"5\" 0 -1 1 0"},
-      {{"3", "1", "5", "1", "0", "0", "1"}, kDesignTime},
-      {{}, kDesignTime},
-      {{"0", "1", "abc"}, "0 1 \"abc\" 0 -1 1 0"},
-      {{"1", "40000", "5"}, "1 0 \"0\" 0 -1 1 0"},
-      {{"1", "3"}, "1 0 \"0\" 0 -1 1 0"},
-      {{"1", "0", "", "1", "3", "0", "1"}, "1 0 \"\" 1 -1 1 0"},
-      {{"1", "0", std::string(1 << 20, '7'), "1", "2", "1", "0"}, "1 0 \"77777\" 1 2 1 0"},
+  const std::pair<Lines, Choices> cases[] = {
+      {{"1.9", " 1 ", "+7", "2", "-1", "0", "1"}, {1, 1, "+7", 2, -1, 0, 1}},
+      {{"0", "1", "5", "x", "0", "0", "1"}, {0, 1, "5", 0, -1, 1, 0}},
+      {{"3", "1", "5", "1", "0", "0", "1"}, designTime()},
+      {{}, designTime()},
+      {{"0", "1", "abc"}, {0, 1, "abc", 0, -1, 1, 0}},
+      {{"1", "40000", "5"}, {1, 0, "0", 0, -1, 1, 0}},
+      {{"1", "3"}, {1, 0, "0", 0, -1, 1, 0}},
+      {{"1", "0", "", "1", "3", "0", "1"}, {1, 0, "", 1, -1, 1, 0}},
+      {{"1", "0", std::string(1 << 20, '7'), "1", "2", "1", "0"}, {1, 0, "77777", 1, 2, 1, 0}},
   };
   for (const auto& [lines, shown] : cases) {
     frmMain window(os);
@@ -232,7 +243,8 @@ TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKe
   }
   os.separator = ",";
   frmMain& form = start("1,9\r\n0\r\n2,5\r\n1\r\n0,5\r\n1\r\n0");
-  EXPECT_EQ(choicesOf(form), "1 0 \"2,5\" 1 0 1 0") << "numbers as the user's locale writes them";
+  EXPECT_EQ(choicesOf(form), (Choices{1, 0, "2,5", 1, 0, 1, 0}))
+      << "numbers as the user's locale writes them";
   EXPECT_FLOAT_EQ(form.sngFreeLimit, 0.1f) << "the restored choice is in force";
   form.blnLoading = true;  // as at start-up: the handlers write nothing
   form.optRAMLevel.select(0), form.cbbPercent.setListIndex(2), form.txtInterval.setText("9");
