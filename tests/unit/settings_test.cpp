@@ -216,6 +216,12 @@ TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
   EXPECT_TRUE(os.files.count(held)) << "one held open stays";
   EXPECT_FALSE(os.files.count(left)) << "an old leftover nobody holds goes";
   EXPECT_EQ(os.files.size(), 4u);
+  for (int i = 0; i < 5; ++i)
+    os.files[os.settingsPath() + ".4242." + std::to_string(os.ticks + i) + ".tmp"] = {"taken", 0x80,
+                                                                                      "", os.ticks};
+  form.SetSettingsLine(frmMain::kLineInterval, "6");
+  save(form);
+  EXPECT_EQ(os.settingsFile().substr(6, 1), "5") << "every name taken: given up, never looping";
 }
 
 TEST_F(SettingsTest, EachLineIsAppliedUntilTheFirstThatDoesNotFitAndTheStoreIsKept) {
