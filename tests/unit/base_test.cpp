@@ -61,6 +61,7 @@ TEST(Numbers, AreRoundedHalfToEvenAndOverflowIsAnError) {
                                               {3.5, 4}, {2.5000001, 3}, {-0.4, 0}};
   for (const auto& [value, rounded] : halves) EXPECT_EQ(roundHalfEven(value), rounded) << value;
   EXPECT_EQ(roundToInt32(-2147483648.4), INT32_MIN);
+  EXPECT_EQ(roundToInt32(2147483647.4), INT32_MAX);
   EXPECT_EQ(addInt16(32766, 1), 32767);
   EXPECT_EQ(toInt16(-32768), -32768);
   EXPECT_EQ(modOptimize::TrimLastChar("abc"), "ab");
