@@ -275,8 +275,8 @@ class FakePlatform final : public Platform {
   }
   OsHandle getForegroundWindow() override { return foreground; }
   uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override {
-    zeroHandleCalls += window == 0;
-    return *processId = windows.count(window) ? windows[window].pid : 0;
+    zeroHandleCalls += window == 0;  // a window gone: fails, and writes nothing
+    return windows.count(window) ? (*processId = windows[window].pid) : 0;
   }
   std::string getClassName(OsHandle window) override {
     return windows.count(window) ? windows[window].className : "";

@@ -465,6 +465,9 @@ TEST_F(PriorityTest, TheWatchAndTheOptionsLowerAllThenRaiseTheForegroundThenList
   EXPECT_EQ(classesAfter([&] { form.optActive.select(1); }),
             (std::vector<uint32_t>{kBelow, kBelow, kBelow, kBelow, kHigh}));
   EXPECT_EQ(form.lstSettings.item(frmMain::kLineActive), "1");
+  os.processes.push_back({1, "C:\\first.exe"});
+  os.foreground = 0x9999;  // gone the moment it was found
+  EXPECT_EQ(classesAfter([&] { form.WatchForegroundWindow(); }).back(), kBelow);
 }
 
 }  // namespace
