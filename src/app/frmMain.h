@@ -88,9 +88,12 @@ class frmMain {
   // icon or closes again. Ended: the icon is gone and the end asked for.
   bool blnEnding = false, blnEnded = false;
 
-  // The settings file is not written over: not yet read into the store, or there but unreadable,
-  // when it still holds the user's choices.
-  bool blnKeepSettingsFile = true;
+  // The settings file is not written over: not yet read into the store; or there but held at
+  // start-up, when it still holds the user's choices, until the user changes one.
+  bool blnKeepSettingsFile = true, blnSettingsUnread = false;
+  // A file a save left with the choices in the settings file's place, which could not take its
+  // name back at start-up: read from there until a save puts the settings file back.
+  std::string strSettingsLeft;
   // The file's bytes as read at start-up, and whether the user has changed a choice since: a
   // file in a shape the program does not write is kept until a choice changes.
   std::optional<std::string> strSettingsAsRead;
@@ -198,6 +201,7 @@ class frmMain {
   // program's folder is unknown.
   std::string SettingsPath(const std::string& strPath, const std::string& strFileName);
   std::string SettingsReadPath(const std::string& strPath, const std::string& strFileName);
+  void ReadHeldSettings();
   void PriorityChosen(uint32_t& priority, uint32_t value, SettingsLine line,
                       const forms::OptionGroup& group);
   void ApplyWorkingChoices();

@@ -45,6 +45,16 @@ inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kRegSz = 1, kRegExpandSz = 2, kRegDword = 4;
 inline constexpr uint32_t kMbIconInformation = 0x40;
 inline constexpr uint32_t kErrorAccessDenied = 5, kErrorAlreadyExists = 183;
+// What a replace or a rename can fail with.
+inline constexpr uint32_t kErrorInvalidFunction = 1, kErrorFileNotFound = 2,
+                          kErrorSharingViolation = 32, kErrorLockViolation = 33,
+                          kErrorNotSupported = 50, kErrorCallNotImplemented = 120;
+// ReplaceFileW's own: the old file could not be removed (both keep their names); the new one
+// could not be renamed (given a backup name, both keep their names); nor the old one put back
+// (the old under the backup name, the new under its own, neither under the file's name).
+inline constexpr uint32_t kErrorUnableToRemoveReplaced = 1175,
+                          kErrorUnableToMoveReplacement = 1176,
+                          kErrorUnableToMoveReplacement2 = 1177;
 // Show states a program can be started with (STARTUPINFO's wShowWindow).
 inline constexpr uint32_t kSwHide = 0, kSwShowNormal = 1, kSwShowMinimized = 2, kSwMinimize = 6,
                           kSwShowMinNoActive = 7, kSwForceMinimize = 11;
@@ -113,11 +123,6 @@ class Answering {
   PumpApi& pump_;
 };
 
-// How a replace or a rename went: done; refused for the moment (another program holds the file
-// open); not possible there (a volume or share that cannot replace, or the old file already
-// gone); failed.
-enum class FileMove { kDone, kBusy, kUnsupported, kFailed };
-
 struct FoundFile {
   std::string path;
   uint64_t ageMs = 0;  // since it was last written
@@ -149,10 +154,13 @@ class FileApi {
   // The whole content; none when the file cannot be opened or a read fails part-way.
   virtual std::optional<std::string> readWholeFile(const std::string& path) = 0;
   // Puts `replacement` in the place of `replaced`, which keeps what the system keeps with a
-  // file (its creation time, security, streams, compression and encryption).
-  virtual FileMove replaceFile(const std::string& replacement, const std::string& replaced) = 0;
-  // Renames in one step; with `replace`, over an existing file, which keeps nothing of it.
-  virtual FileMove moveFile(const std::string& from, const std::string& to, bool replace) = 0;
+  // file (its creation time, security, streams, compression and encryption); the old file goes
+  // to `backup` on the way. 0, or the system's error, with the files as ReplaceFileW leaves them.
+  virtual uint32_t replaceFile(const std::string& replacement, const std::string& replaced,
+                               const std::string& backup) = 0;
+  // Renames in one step; with `replace`, over an existing file, which keeps nothing of it. 0, or
+  // the system's error.
+  virtual uint32_t moveFile(const std::string& from, const std::string& to, bool replace) = 0;
   // The ordinary files in `folder` whose names begin with `prefix` and end with `suffix`.
   virtual std::vector<FoundFile> findFiles(const std::string& folder, const std::string& prefix,
                                            const std::string& suffix) = 0;

@@ -22,6 +22,30 @@ constexpr unsigned kReadPauseMs = 250, kReplacePauseMs = 125;
 // A save takes milliseconds: a temporary file older than this is left from one cut short.
 constexpr uint64_t kLeftoverAgeMs = 60 * 1000;
 
+// The file's bytes as text: single-byte in the system's code page, without the mark that older
+// editors start a file with.
+std::string settingsText(TextApi& text, std::string_view bytes) {
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) bytes.remove_prefix(kUtf8Mark.size());
+  return bytes.empty() ? std::string() : text.ansiToUtf8(std::string(bytes));
+}
+
+// Lines end at CR; the character after a CR is taken to be its LF and dropped, whatever it is. A
+// final line break adds no line; a lone CR at the end stops.
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size() && !(text.size() - at == 1 && text[at] == '\r')) {
+    const size_t cr = text.find('\r', at);
+    if (cr == std::string::npos) {
+      lines.push_back(text.substr(at));
+      break;
+    }
+    lines.push_back(text.substr(at, cr - at));
+    at = std::min(cr + 2, text.size());
+  }
+  return lines;
+}
+
 std::string joinLines(const std::vector<std::string>& lines) {
   std::string text;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -39,29 +63,99 @@ bool makeFolder(FileApi& files, const std::string& folder) {
          files.createFolder(folder);
 }
 
-// Puts `bytes` at `path` without ever leaving a partial file there: the text goes to a
-// temporary file beside it, which then takes the settings file's place in one step, keeping what
-// the system keeps with the file and the attributes it had (read-only, hidden). On any failure
-// the old file stays as it was and the temporary file is removed.
+// What a replace or a rename that did not go through leaves the save to do.
+enum class Outcome {
+  kDone,
+  kAgain,      // both files keep their names; one is held for a moment (a scanner, an indexer)
+  kRename,     // nothing to replace there (a volume that cannot, or the old file gone)
+  kAside,      // the old file under the backup name, the new under its own: neither in place
+  kFailed,
+};
+
+Outcome outcomeOf(uint32_t error) {
+  switch (error) {
+    case 0:
+      return Outcome::kDone;
+    case win::kErrorSharingViolation:
+    case win::kErrorLockViolation:
+    case win::kErrorAccessDenied:
+    case win::kErrorUnableToRemoveReplaced:
+    case win::kErrorUnableToMoveReplacement:  // with a backup name: both keep theirs
+      return Outcome::kAgain;
+    case win::kErrorUnableToMoveReplacement2:
+      return Outcome::kAside;
+    case win::kErrorInvalidFunction:
+    case win::kErrorNotSupported:
+    case win::kErrorCallNotImplemented:
+    case win::kErrorFileNotFound:
+      return Outcome::kRename;
+    default:
+      return Outcome::kFailed;
+  }
+}
+
+// Tries until done or failed for good; a file held for a moment is waited out, about half a
+// second in all.
+template <class Move>
+Outcome retried(ClockApi& clock, Move move) {
+  Outcome outcome = outcomeOf(move());
+  for (int attempt = 1; outcome == Outcome::kAgain && attempt < kTries; ++attempt) {
+    clock.sleep(kReplacePauseMs);
+    outcome = outcomeOf(move());
+  }
+  return outcome;
+}
+
+// A save's own files beside the settings file: "<name>.<process>.<moment>.<bytes>.tmp" holds the
+// new text, whole when it has that many bytes; "<name>.<process>.<moment>.old.tmp" the old file
+// while it is replaced.
+constexpr std::string_view kTemporary = ".tmp", kOld = "old";
+
+// The newest of the files a save left in place of the settings file, if any is whole.
+std::optional<FoundFile> leftSettings(Platform& os, const std::string& path) {
+  const size_t slash = path.find_last_of('\\');
+  std::optional<FoundFile> newest;
+  for (const FoundFile& found :
+       os.findFiles(path.substr(0, slash), path.substr(slash + 1) + ".", std::string(kTemporary))) {
+    const std::string_view name = std::string_view(found.path).substr(0, found.path.size() - 4);
+    const std::string_view size = name.substr(name.find_last_of('.') + 1);
+    const auto bytes = size == kOld ? std::nullopt : parseNumber(size);
+    const bool whole = size == kOld || (bytes && [&] {
+                         const auto read = os.readWholeFile(found.path);
+                         return read && static_cast<double>(read->size()) == *bytes;
+                       }());
+    if (whole && (!newest || found.ageMs < newest->ageMs)) newest = found;
+  }
+  return newest;
+}
+
+// Puts `bytes` at `path` without ever leaving a partial file there, nor fewer copies of the
+// choices than there were: the text goes to a file of its own beside it, which then takes the
+// settings file's place in one step, keeping what the system keeps with the file and the
+// attributes it had (read-only, hidden). Where the old file stays in place, the new one goes;
+// where neither could be put back, the new one stays for the next start.
 bool writeSafely(Platform& os, const std::string& path, const std::string& bytes, bool replace) {
   const size_t slash = path.find_last_of('\\');
   const std::string folder = path.substr(0, slash), prefix = path.substr(slash + 1) + ".";
   makeFolder(os, folder);  // the user's folder, the first time
-  // What a save cut short left behind. Another copy of the program (another user's session
-  // sharing the folder) may be writing its own this moment: only what nobody holds and is older
-  // than any save takes.
-  for (const FoundFile& leftover : os.findFiles(folder, prefix, ".tmp"))
-    if (leftover.ageMs >= kLeftoverAgeMs) os.deleteUnusedFile(leftover.path);
+  // What a save cut short left behind, while the settings file is there to stand for it.
+  // Another copy of the program (another user's session sharing the folder) may be writing its
+  // own this moment: only what nobody holds and is older than any save goes.
+  if (os.fileAttributes(path)) {
+    for (const FoundFile& leftover : os.findFiles(folder, prefix, std::string(kTemporary)))
+      if (leftover.ageMs >= kLeftoverAgeMs) os.deleteUnusedFile(leftover.path);
+  }
   // A name of this process and moment alone, made new: a name taken beforehand (by another
   // copy, or anything put there) is passed over, never touched, and nothing there can stand in
   // for the save.
   const std::string own = path + "." + std::to_string(os.processId()) + ".";
-  std::string temporary;
+  std::string temporary, backup;
   for (int attempt = 0; attempt < kTries && temporary.empty(); ++attempt) {
-    const std::string name = own + std::to_string(os.tickCount() + attempt) + ".tmp";
+    const std::string moment = own + std::to_string(os.tickCount() + attempt) + ".";
+    const std::string name = moment + std::to_string(bytes.size()) + std::string(kTemporary);
     if (os.fileAttributes(name)) continue;
     if (os.writeNewFile(name, bytes, true))
-      temporary = name;
+      temporary = name, backup = moment + std::string(kOld) + std::string(kTemporary);
     else if (!os.fileAttributes(name))
       return false;  // the write itself failed (a full disk): another name will not do better
   }
@@ -69,18 +163,23 @@ bool writeSafely(Platform& os, const std::string& path, const std::string& bytes
   const auto attributes = replace ? os.fileAttributes(path) : std::nullopt;
   const bool special = attributes && *attributes != win::kFileAttributeNormal;
   if (special) os.setFileAttributes(path, win::kFileAttributeNormal);
-  FileMove moved = FileMove::kFailed;
-  for (int attempt = 1; attempt <= kTries; ++attempt) {
-    moved = replace ? os.replaceFile(temporary, path) : os.moveFile(temporary, path, false);
-    // A volume that cannot replace (some shares), or a file gone meanwhile: a rename instead.
-    if (moved == FileMove::kUnsupported) moved = os.moveFile(temporary, path, true);
-    // Only a file another program holds for a moment is worth waiting for.
-    if (moved != FileMove::kBusy || attempt == kTries) break;
-    os.sleep(kReplacePauseMs);
+  Outcome moved = retried(os, [&] {
+    return replace ? os.replaceFile(temporary, path, backup) : os.moveFile(temporary, path, false);
+  });
+  if (moved == Outcome::kRename)
+    moved = retried(os, [&] { return os.moveFile(temporary, path, true); });
+  if (moved == Outcome::kAside) {
+    // The new file takes the name, or else the old one takes it back.
+    moved = retried(os, [&] { return os.moveFile(temporary, path, false); });
+    if (moved != Outcome::kDone) retried(os, [&] { return os.moveFile(backup, path, false); });
   }
   if (special) os.setFileAttributes(path, *attributes);
-  if (moved != FileMove::kDone) os.deleteFile(temporary);
-  return moved == FileMove::kDone;
+  if (moved == Outcome::kDone) {
+    os.deleteFile(backup);
+    return true;
+  }
+  if (os.fileAttributes(path)) os.deleteFile(temporary);
+  return false;
 }
 
 }  // namespace
@@ -98,13 +197,14 @@ std::string frmMain::SettingsPath(const std::string& strPath, const std::string&
   return local.empty() ? beside : local + "\\" + kAppTitle + strPath + strFileName;
 }
 
-// Until the file is kept in the user's folder, the one beside the exe holds the choices.
+// Until the file is kept in the user's folder, the one beside the exe holds the choices; until a
+// save puts the file back, one that a save left in its place.
 std::string frmMain::SettingsReadPath(const std::string& strPath, const std::string& strFileName) {
   std::string kept = SettingsPath(strPath, strFileName);
+  if (platform_.fileAttributes(kept)) return kept;
+  if (!strSettingsLeft.empty()) return strSettingsLeft;
   std::string beside = platform_.exeFolder() + strPath + strFileName;
-  if (kept == beside || platform_.fileAttributes(kept) || !platform_.fileAttributes(beside))
-    return kept;
-  return beside;
+  return platform_.fileAttributes(beside) ? beside : kept;
 }
 
 void frmMain::CheckSettings() {
@@ -115,6 +215,14 @@ void frmMain::CheckSettings() {
       [&] { path = SettingsPath(strPath, strFileName); },
       [&] {
         if (found || path.empty()) return;
+        // A save that could put neither file in place left the choices in one of its own: it
+        // takes the settings file's name, or else it is read where it is.
+        if (const auto left = leftSettings(platform_, path)) {
+          if (retried(platform_, [&] { return platform_.moveFile(left->path, path, false); }) !=
+              Outcome::kDone)
+            strSettingsLeft = left->path;
+          return;
+        }
         const std::vector<std::string> defaults(kDefaultLines.begin(), kDefaultLines.end());
         // Never over a hidden or system file of that name, which counts as absent.
         writeSafely(platform_, path, joinLines(defaults), false);
@@ -132,8 +240,8 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                      for (int attempt = 1;; ++attempt) {
                        strSettingsAsRead = platform_.readWholeFile(path);
                        if (strSettingsAsRead || !platform_.fileAttributes(path)) break;
-                       // There but unreadable: it holds the user's choices, so this run never
-                       // replaces it.
+                       // There but unreadable: it holds the user's choices, so it is not
+                       // replaced unless the user changes one.
                        if (attempt == kTries) {
                          unreadable = true;
                          break;
@@ -142,11 +250,8 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                      }
                    },
                    [&] {
-                     if (!strSettingsAsRead || strSettingsAsRead->empty()) return;
-                     std::string_view bytes = *strSettingsAsRead;
-                     if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark)
-                       bytes.remove_prefix(kUtf8Mark.size());
-                     text = platform_.ansiToUtf8(std::string(bytes));
+                     if (!strSettingsAsRead) return;
+                     text = settingsText(platform_, *strSettingsAsRead);
                      platform_.doEvents();
                    },
                    [&] { platform_.doEvents(); },
@@ -157,29 +262,42 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                        for (const char* line : kDefaultLines) SettingsList.addItem(line);
                        return;
                      }
-                     // Lines end at CR; the character after a CR is taken to be its LF and dropped,
-                     // whatever it is. A final line break adds no line; a lone CR at the end stops.
-                     size_t at = 0;
-                     while (at < text.size() && !(text.size() - at == 1 && text[at] == '\r')) {
-                       const size_t cr = text.find('\r', at);
-                       if (cr == std::string::npos) {
-                         SettingsList.addItem(text.substr(at));
-                         break;
-                       }
-                       SettingsList.addItem(text.substr(at, cr - at));
-                       at = std::min(cr + 2, text.size());
+                     for (std::string& line : splitLines(text)) {
+                       SettingsList.addItem(std::move(line));
                        platform_.doEvents();
                      }
                    },
                    // Only now does the store hold the file: a save in a pump above would have
                    // written less.
-                   [&] { blnKeepSettingsFile = unreadable; });
+                   [&] {
+                     blnKeepSettingsFile = false;
+                     blnSettingsUnread = unreadable;
+                   });
+}
+
+// The file was held at start-up, and the user has changed a choice since: what it holds is read
+// again, to be kept beside the change; held still, the store takes what the window shows.
+void frmMain::ReadHeldSettings() {
+  blnSettingsUnread = false;
+  std::optional<std::string> bytes;
+  skipOnError([&] { bytes = platform_.readWholeFile(SettingsReadPath(strPath, strFileName)); });
+  lstSettings.clear();
+  std::vector<std::string> lines = {std::to_string(optRAMLevel.selected()),
+                                    std::to_string(chkAutoOptimize[0].value()),
+                                    txtInterval.text(),
+                                    std::to_string(chkAutoOptimize[1].value()),
+                                    std::to_string(cbbPercent.listIndex()),
+                                    std::to_string(optActive.selected()),
+                                    std::to_string(optNonActive.selected())};
+  if (bytes) lines = splitLines(settingsText(platform_, *bytes));
+  strSettingsAsRead = bytes;
+  for (std::string& line : lines) lstSettings.addItem(std::move(line));
 }
 
 void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& strFileName,
                                  forms::ListBox& lstSettingsList) {
   // Never over a file not read yet, or unreadable: it still holds the user's choices.
-  if (blnKeepSettingsFile) return;
+  if (blnKeepSettingsFile || blnSettingsUnread) return;
   std::string path, text;
   skipOnErrorSteps([&] { path = SettingsPath(strPath, strFileName); },
                    [&] { text = platform_.utf8ToAnsi(joinLines(lstSettingsList.items())); },
@@ -197,6 +315,7 @@ void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& 
 }
 
 void frmMain::SetSettingsLine(SettingsLine line, std::string text) {
+  if (blnSettingsUnread) ReadHeldSettings();
   blnChoicesChanged = true;
   while (lstSettings.listCount() < line) {
     const auto missing = static_cast<size_t>(lstSettings.listCount());

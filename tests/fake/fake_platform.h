@@ -77,9 +77,10 @@ class FakePlatform final : public Platform {
   // Files, with Windows' refusals: a read-only file cannot be overwritten, replaced or
   // deleted; a hidden or system one cannot be overwritten; a folder (a file with the folder's
   // attribute) is none of these; a folder is made one at a time; a file another program holds
-  // open cannot be deleted as unused. `failing` makes a call fail (a replace or rename: for the
-  // moment): `op` is the function's name. `kept` stands for what the system keeps with a file
-  // over a replace (its security, streams, creation time), which a rename drops.
+  // open cannot be deleted as unused. `failing` makes a call fail with that error (`op` is the
+  // function's name), a replace leaving the files as ReplaceFileW documents for it. `kept` stands
+  // for what the system keeps with a file over a replace (its security, streams, creation time),
+  // which a rename drops.
   struct File {
     File(std::string bytes = {}, uint32_t attributes = win::kFileAttributeNormal,
          std::string kept = {}, uint64_t written = 0)  // written: a tick count
@@ -93,12 +94,14 @@ class FakePlatform final : public Platform {
     uint64_t written;
   };
   std::set<std::string> held;
-  bool replaceUnsupported = false;  // a volume that cannot replace
   static constexpr uint32_t kReadOnly = 1, kHidden = 2, kSystem = 4,
                             kFolder = win::kFileAttributeDirectory;
   std::string folder = "C:\\Program Files\\Tarnwick";
   std::map<std::string, File> files;
-  std::function<bool(const std::string& op, const std::string& path)> failing;
+  std::function<uint32_t(const std::string& op, const std::string& path)> failing;
+  uint32_t failure(const char* op, const std::string& path) const {
+    return failing ? failing(op, path) : 0;
+  }
   std::string settingsPath() const { return folder + "\\Settings.qkv"; }
   std::string settingsFile() const {
     return files.count(settingsPath()) ? files.at(settingsPath()).bytes : "<none>";
@@ -146,7 +149,7 @@ class FakePlatform final : public Platform {
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override {
     const bool there = files.count(path);
     if (readOnly.count(folderOf(path)) || !folderThere(folderOf(path))) return false;
-    if (failing && failing("writeNewFile", path)) return false;
+    if (failure("writeNewFile", path)) return false;
     if (there &&
         (mustBeNew || (files[path].attributes & (kReadOnly | kHidden | kSystem | kFolder))))
       return false;
@@ -156,30 +159,35 @@ class FakePlatform final : public Platform {
     const File* f = file("readWholeFile", path);
     return f ? std::optional(f->bytes) : std::nullopt;
   }
-  FileMove replaceFile(const std::string& replacement, const std::string& replaced) override {
-    if (failing && failing("replaceFile", replaced)) return FileMove::kBusy;
-    const auto target = files.find(replaced);
-    if (replaceUnsupported || target == files.end()) return FileMove::kUnsupported;
-    const auto source = files.find(replacement);
-    if (source == files.end() || (target->second.attributes & (kReadOnly | kFolder)))
-      return FileMove::kFailed;
-    File result = source->second;
-    result.kept = target->second.kept;
-    files[replaced] = result;
-    files.erase(replacement);
-    return FileMove::kDone;
+  uint32_t replaceFile(const std::string& replacement, const std::string& replaced,
+                       const std::string& backup) override {
+    if (!files.count(replaced) || !files.count(replacement)) return win::kErrorFileNotFound;
+    File old = files[replaced], fresh = files[replacement];
+    if (old.attributes & (kReadOnly | kFolder)) return win::kErrorAccessDenied;
+    const uint32_t error = failure("replaceFile", replaced);
+    if (error == 0 || error == win::kErrorUnableToMoveReplacement2) {
+      fresh.kept = old.kept;
+      if (error) fresh.attributes = old.attributes;
+      files[error ? replacement : replaced] = fresh;
+      if (!error) files.erase(replacement);
+      // Without a backup name, the old file under one of the system's.
+      files[backup.empty() ? folderOf(replaced) + "\\~RF1a2b.TMP" : backup] = old;
+      if (error) files.erase(replaced);
+    } else if (error == win::kErrorUnableToMoveReplacement && backup.empty()) {
+      files.erase(replaced);
+    }
+    return error;  // otherwise both keep their names
   }
-  FileMove moveFile(const std::string& from, const std::string& to, bool replace) override {
-    if (failing && failing("moveFile", to)) return FileMove::kBusy;
-    const auto source = files.find(from);
-    const auto target = files.find(to);
-    if (source == files.end() || (target != files.end() && (!replace || (target->second.attributes &
-                                                                         (kReadOnly | kFolder)))))
-      return FileMove::kFailed;
-    File moved = source->second;
-    files.erase(source);
+  uint32_t moveFile(const std::string& from, const std::string& to, bool replace) override {
+    if (const uint32_t error = failure("moveFile", from)) return error;
+    if (!files.count(from)) return win::kErrorFileNotFound;
+    if (files.count(to) && !replace) return win::kErrorAlreadyExists;
+    if (files.count(to) && (files[to].attributes & (kReadOnly | kFolder)))
+      return win::kErrorAccessDenied;
+    File moved = files[from];
+    files.erase(from);
     files[to] = moved;
-    return FileMove::kDone;
+    return 0;
   }
   std::vector<FoundFile> findFiles(const std::string& in, const std::string& prefix,
                                    const std::string& suffix) override {
@@ -440,7 +448,7 @@ class FakePlatform final : public Platform {
   // None when it is not there, or `failing` says the call fails.
   File* file(const char* op, const std::string& path) {
     const auto it = files.find(path);
-    return (failing && failing(op, path)) || it == files.end() ? nullptr : &it->second;
+    return failure(op, path) || it == files.end() ? nullptr : &it->second;
   }
   Process* processOf(OsHandle handle) {
     zeroHandleCalls += handle == 0;

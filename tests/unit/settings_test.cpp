@@ -125,8 +125,9 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   // last refused, as a sync client does with a file just written.
   int readRefusals = 4, replaceRefusals = 4;
   os.failing = [&](const std::string& op, const std::string&) {
-    return (op == "readWholeFile" && readRefusals-- > 0) ||
-           (op == "replaceFile" && replaceRefusals-- > 0);
+    return (op == "readWholeFile" && readRefusals-- > 0)  ? 1u
+           : (op == "replaceFile" && replaceRefusals-- > 0) ? 32u  // a sharing violation
+                                                             : 0u;
   };
   uint64_t before = os.ticks;
   frmMain& form = start("2\r\n1\r\n7\r\n0\r\n0\r\n0\r\n1");
@@ -141,11 +142,18 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   os.failing = [](const std::string& op, const std::string&) { return op == "readWholeFile"; };
   frmMain& locked = start("2\r\n1\r\n7");
   EXPECT_EQ(choicesOf(locked), designTime()) << "the controls keep what they hold";
-  locked.optRAMLevel.select(0);
   locked.lblCmdMinimize_Click();
+  EXPECT_EQ(os.settingsFile(), "2\r\n1\r\n7") << "kept until a choice changes";
+  locked.optRAMLevel.select(0);
   locked.SessionEnding();
-  EXPECT_EQ(os.settingsFile(), "2\r\n1\r\n7");
+  EXPECT_EQ(os.settingsFile(), "0\r\n0\r\n0\r\n0\r\n-1\r\n1\r\n0") << "what the window shows";
   EXPECT_EQ(os.ends, 1);
+  // Let go by the time a choice changes: what it holds stays beside the change.
+  frmMain& later = start("2\r\n1\r\n7");
+  os.failing = nullptr;
+  later.optActive.select(0);
+  later.lblCmdMinimize_Click();
+  EXPECT_EQ(os.settingsFile(), "2\r\n1\r\n7\r\n1\r\n2\r\n0");
 }
 
 TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolder) {
@@ -168,39 +176,62 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolde
   EXPECT_EQ(os.files.size(), 1u);
 }
 
-TEST_F(SettingsTest, ASaveLeavesTheOldFileOrTheWholeNewOneWhateverFailsOrLiesInTheWay) {
-  frmMain& form = start(kDefaultFile);
-  form.SetSettingsLine(frmMain::kLineInterval, "5");
+TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFailsOrLiesInTheWay) {
   const std::string fresh = "1\r\n0\r\n5\r\n1\r\n2\r\n1\r\n0";
-  for (const std::string step :
-       {"writeNewFile", "fileAttributes", "setFileAttributes", "replaceFile", "deleteFile", ""}) {
-    for (uint32_t attributes : {0x80u, FakePlatform::kReadOnly | FakePlatform::kHidden}) {
-      SCOPED_TRACE(step + " " + std::to_string(attributes));
-      // A folder where this save's temporary file would go first.
-      os.files = {{os.settingsPath(), {kDefaultFile, attributes, "its security"}},
-                  {os.settingsPath() + ".4242." + std::to_string(os.ticks) + ".tmp",
-                   {"", FakePlatform::kFolder}}};
-      os.failing = [&](const std::string& op, const std::string&) { return op == step; };
-      save(form);
-      EXPECT_TRUE(os.settingsFile() == kDefaultFile || os.settingsFile() == fresh)
-          << os.settingsFile();
-      EXPECT_EQ(os.files[os.settingsPath()].attributes, attributes) << "kept, replaced or not";
-      EXPECT_EQ(os.files[os.settingsPath()].kept, "its security") << "what Windows keeps";
-      EXPECT_EQ(os.files.size(), 2u) << "a temporary file left";
+  // A step failing (a replace once, in each of ReplaceFileW's documented states), and what the
+  // next start finds, 'n'ew or 'o'ld: with every rename working, the new file's failing, all
+  // failing (at that start too).
+  const std::tuple<const char*, uint32_t, const char*> failures[] = {
+      {"writeNewFile", 1, "ooo"}, {"fileAttributes", 1, "ooo"}, {"setFileAttributes", 1, "nnn"},
+      {"deleteFile", 1, "nnn"},   {"replaceFile", 1175, "nnn"}, {"replaceFile", 1176, "nnn"},
+      {"replaceFile", 5, "nnn"},  {"replaceFile", 32, "nnn"},   {"replaceFile", 1177, "non"},
+      {"replaceFile", 1, "noo"},  {"replaceFile", 87, "ooo"},   {"", 0, "nnn"}};
+  for (const auto& [step, error, found] : failures) {
+    for (const int renames : {0, 1, 2}) {
+      for (const uint32_t attributes : {0x80u, FakePlatform::kReadOnly | FakePlatform::kHidden}) {
+        SCOPED_TRACE(::testing::Message() << step << " " << error << " " << renames << " "
+                                          << attributes);
+        os.failing = nullptr;
+        os.files = {{os.settingsPath(), {kDefaultFile, attributes, "its security"}}};
+        frmMain& form = start(std::nullopt);
+        form.SetSettingsLine(frmMain::kLineInterval, "5");
+        // A folder where this save's temporary file would go first.
+        const std::string own = os.settingsPath() + ".4242.";
+        os.files[own + std::to_string(os.ticks) + ".19.tmp"] = {"", FakePlatform::kFolder};
+        const std::string taken = own + std::to_string(os.ticks + 1) + ".19.tmp";
+        const auto renameFails = [&, renames = renames](const std::string& op,
+                                                        const std::string& path) {
+          return op == "moveFile" && (renames == 2 || (renames == 1 && path == taken)) ? 32u : 0u;
+        };
+        int calls = 0;
+        os.failing = [&](const std::string& op, const std::string& path) {
+          if (op == step && (op != "replaceFile" || calls++ == 0)) return error;
+          return renameFails(op, path);
+        };
+        save(form);
+        const bool special = attributes != 0x80u && *step == 's';  // its read-only stays
+        const bool fromNew = found[renames] == 'n' && !special;
+        if (os.files.count(os.settingsPath())) {
+          EXPECT_EQ(os.files[os.settingsPath()].attributes, attributes) << "kept, replaced or not";
+          EXPECT_EQ(os.files[os.settingsPath()].kept,
+                    fromNew && error == 1 && *step == 'r' ? "" : "its security");
+          // The old one kept aside over the replace, where it cannot be deleted, goes later.
+          EXPECT_EQ(os.files.size(), *step == 'd' ? 3u : 2u) << "a file left";
+        }
+        os.failing = renameFails;
+        EXPECT_EQ(choicesOf(start(std::nullopt)).interval, fromNew ? "5" : "20");
+        os.failing = nullptr;
+        windows.back()->lblCmdMinimize_Click();
+        EXPECT_EQ(os.settingsFile(), fromNew ? fresh : kDefaultFile) << "saved in place again";
+      }
     }
   }
-  EXPECT_EQ(os.settingsFile(), fresh) << "nothing failing: saved, read-only or not";
-  os.failing = nullptr;
-  os.replaceUnsupported = true;  // a share that cannot replace: renamed over it
-  form.SetSettingsLine(frmMain::kLineInterval, "6");
-  save(form);
-  EXPECT_EQ(os.settingsFile().substr(6, 1), "6");
 }
 
 // Two users' sessions sharing the exe's folder each run a copy, which saves beside the other.
 TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
   frmMain& form = start(kDefaultFile);
-  const std::string mine = os.settingsPath() + ".4242." + std::to_string(os.ticks) + ".tmp";
+  const std::string mine = os.settingsPath() + ".4242." + std::to_string(os.ticks) + ".19.tmp";
   const std::string writing = os.settingsPath() + ".77.1.tmp",
                     held = os.settingsPath() + ".77.2.tmp", left = os.settingsPath() + ".77.3.tmp";
   os.files[mine] = {"another copy's", 0x80, "", os.ticks};
@@ -217,8 +248,8 @@ TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
   EXPECT_FALSE(os.files.count(left)) << "an old leftover nobody holds goes";
   EXPECT_EQ(os.files.size(), 4u);
   for (int i = 0; i < 5; ++i)
-    os.files[os.settingsPath() + ".4242." + std::to_string(os.ticks + i) + ".tmp"] = {"taken", 0x80,
-                                                                                      "", os.ticks};
+    os.files[os.settingsPath() + ".4242." + std::to_string(os.ticks + i) + ".19.tmp"] = {
+        "taken", 0x80, "", os.ticks};
   form.SetSettingsLine(frmMain::kLineInterval, "6");
   save(form);
   EXPECT_EQ(os.settingsFile().substr(6, 1), "5") << "every name taken: given up, never looping";

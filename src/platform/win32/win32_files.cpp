@@ -133,42 +133,19 @@ std::optional<std::string> Win32Platform::readWholeFile(const std::string& path)
   return bytes;
 }
 
-namespace {
-
-FileMove moveResult(DWORD error) {
-  switch (error) {
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return FileMove::kBusy;
-    // The volume or share cannot replace; or the file to replace is gone, which ReplaceFile
-    // itself may have left it: without it no replace is needed, only the rename.
-    case ERROR_INVALID_FUNCTION:
-    case ERROR_NOT_SUPPORTED:
-    case ERROR_CALL_NOT_IMPLEMENTED:
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
-      return FileMove::kUnsupported;
-    default:
-      return FileMove::kFailed;
-  }
-}
-
-}  // namespace
-
-FileMove Win32Platform::replaceFile(const std::string& replacement, const std::string& replaced) {
-  if (ReplaceFileW(widen(replaced).c_str(), widen(replacement).c_str(), nullptr,
+uint32_t Win32Platform::replaceFile(const std::string& replacement, const std::string& replaced,
+                                   const std::string& backup) {
+  if (ReplaceFileW(widen(replaced).c_str(), widen(replacement).c_str(), widen(backup).c_str(),
                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-    return FileMove::kDone;
-  return moveResult(GetLastError());
+    return 0;
+  return GetLastError();
 }
 
-FileMove Win32Platform::moveFile(const std::string& from, const std::string& to, bool replace) {
+uint32_t Win32Platform::moveFile(const std::string& from, const std::string& to, bool replace) {
   if (MoveFileExW(widen(from).c_str(), widen(to).c_str(),
                   MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0)))
-    return FileMove::kDone;
-  const FileMove result = moveResult(GetLastError());
-  return result == FileMove::kUnsupported ? FileMove::kFailed : result;
+    return 0;
+  return GetLastError();
 }
 
 std::vector<FoundFile> Win32Platform::findFiles(const std::string& folder,

@@ -42,6 +42,15 @@ static_assert(win::kRegSz == REG_SZ && win::kRegExpandSz == REG_EXPAND_SZ &&
 static_assert(win::kMbIconInformation == MB_ICONINFORMATION);
 static_assert(win::kErrorAccessDenied == ERROR_ACCESS_DENIED &&
               win::kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(win::kErrorInvalidFunction == ERROR_INVALID_FUNCTION &&
+              win::kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              win::kErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+              win::kErrorLockViolation == ERROR_LOCK_VIOLATION &&
+              win::kErrorNotSupported == ERROR_NOT_SUPPORTED &&
+              win::kErrorCallNotImplemented == ERROR_CALL_NOT_IMPLEMENTED);
+static_assert(win::kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED &&
+              win::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+              win::kErrorUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
 static_assert(win::kSwHide == SW_HIDE && win::kSwShowNormal == SW_SHOWNORMAL &&
               win::kSwShowMinimized == SW_SHOWMINIMIZED && win::kSwMinimize == SW_MINIMIZE &&
               win::kSwShowMinNoActive == SW_SHOWMINNOACTIVE &&

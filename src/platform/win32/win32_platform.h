@@ -71,8 +71,9 @@ class Win32Platform final : public Platform {
   bool deleteUnusedFile(const std::string& path) override;
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override;
   std::optional<std::string> readWholeFile(const std::string& path) override;
-  FileMove replaceFile(const std::string& replacement, const std::string& replaced) override;
-  FileMove moveFile(const std::string& from, const std::string& to, bool replace) override;
+  uint32_t replaceFile(const std::string& replacement, const std::string& replaced,
+                       const std::string& backup) override;
+  uint32_t moveFile(const std::string& from, const std::string& to, bool replace) override;
   std::vector<FoundFile> findFiles(const std::string& folder, const std::string& prefix,
                                    const std::string& suffix) override;
   std::string ansiToUtf8(const std::string& ansi) override;
