@@ -20,6 +20,8 @@ void frmMain::lblCmdMinimize_Click() {
 }
 
 void frmMain::lblAbout_Click() {
+  // On the way out nothing opens: the exit would wait for the box to be closed.
+  if (blnEnding) return;
   frmAbout about(platform_);
   platform_.showModal(about, form.hWnd);
 }

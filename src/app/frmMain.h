@@ -11,6 +11,7 @@
 
 #include "app/choices.h"
 #include "app/layout.h"
+#include "app/tray_icon.h"
 #include "forms/controls.h"
 #include "memory/modOptimize.h"
 #include "platform/platform.h"
@@ -22,6 +23,7 @@ inline constexpr const char* kAppTitle = "Tarnwick Demo";
 class frmMain {
  public:
   explicit frmMain(Platform& platform);
+  ~frmMain();
   frmMain(const frmMain&) = delete;
   frmMain& operator=(const frmMain&) = delete;
 
@@ -63,9 +65,9 @@ class frmMain {
   // Tries again to add the tray icon while the shell refuses it (at logon, before Explorer).
   forms::Timer tmrTrayRetry{3000, false};
 
-  // The tray icon's popup menu.
+  // The tray icon's popup menu, and the icon.
   std::vector<forms::MenuItem> mnuPopup;
-  NotifyIconData nidTray;
+  TrayIcon nidTray;
   // The icon's popup menu is open; the icon's last message.
   bool blnMenuOpen = false;
   uint32_t lngLastTrayMessage = 0;
@@ -142,7 +144,11 @@ class frmMain {
   void AddToSystemTray();
   void RemoveFromSystemTray();
   void tmrTrayRetry_Timer();
+  // Explorer started again: its new taskbar holds no icon.
+  void TaskbarCreated();
   void RestoreWindow();
+  // The form's view: the real window shown or hidden as the form says.
+  void ShowForm();
   void Form_Resize();
   // An event of the tray icon: `Message` is the mouse message's number or the icon's own
   // notification; X and Y where on the screen it happened (for version 4 of the icon).
@@ -194,6 +200,7 @@ class frmMain {
 
  private:
   void UnloadMe();
+  void BringBack();
   // Removes the icon and ends the program, once.
   void EndNow();
   void ShowPopupMenu(std::optional<ScreenPoint> at, bool fromKeyboard);

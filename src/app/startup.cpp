@@ -5,7 +5,8 @@
 
 namespace tarnwick {
 
-frmMain::frmMain(Platform& platform) : platform_(platform) {
+frmMain::frmMain(Platform& platform) : nidTray(platform), platform_(platform) {
+  form.view = [this] { ShowForm(); };
   tmrGlobalTimer.Tick = [this] { tmrGlobalTimer_Timer(); };
   tmrTimer.Tick = [this] { tmrTimer_Timer(); };
   form.Resize = [this] { Form_Resize(); };
@@ -30,6 +31,18 @@ frmMain::frmMain(Platform& platform) : platform_(platform) {
               {"Optimize Now", [this] { mnuPopupOptimize_Click(); }},
               {"-", nullptr},
               {"Exit", [this] { mnuPopupExit_Click(); }}};
+  for (forms::Timer* timer : {&tmrGlobalTimer, &tmrTimer, &tmrTrayRetry}) {
+    timer->view = [this, timer] { platform_.setTimer(*timer); };
+    if (timer->enabled()) timer->view();
+  }
+  platform_.listen({[this](uint32_t message, int x, int y) { nidTray_Callback(message, x, y); },
+                    [this] { TaskbarCreated(); }, [this] { ShowRequested(); }});
+}
+
+// The platform may outlive the window's object (a test's): nothing calls back into it after.
+frmMain::~frmMain() {
+  platform_.listen({});
+  for (forms::Timer* timer : {&tmrGlobalTimer, &tmrTimer, &tmrTrayRetry}) timer->setEnabled(false);
 }
 
 void frmMain::Form_Load() {
@@ -89,10 +102,12 @@ void frmMain::ShowAfterLoad() {
           platform_.doEvents();
         };
       };
-      skipOnErrorSteps(step([&] { AddToSystemTray(); }), step([&] {
+      skipOnErrorSteps(step([&] {
+                         AddToSystemTray();
                          if (!intoTray) return;
-                         form.setWindowState(forms::WindowState::Minimized);
-                         if (form.windowState() == forms::WindowState::Minimized) return;
+                         // Put away by Form_Resize, which saves; shown where no shell holds an
+                         // icon yet, since nothing else would bring it back.
+                         if (nidTray.shown()) return form.setWindowState(forms::WindowState::Minimized);
                          form.setVisible(true);
                          platform_.activateWindow(form.hWnd);
                        }),

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "../../res/resource.h"
-#include "platform/win32/text.h"
 #include "host/window_base.h"
+#include "platform/win32/text.h"
 
 namespace tarnwick::win32 {
 namespace {
@@ -76,10 +76,6 @@ void setText(HWND window, const std::string& text) {
   if (windowText(window) != wide) SetWindowTextW(window, wide.c_str());
 }
 
-}  // namespace
-
-namespace {
-
 // Where a control goes at `dpi`, in its parent's pixels: left, top, width, height.
 RECT placed(const Placement& placement, UINT dpi) {
   const TwipsRect& r = placement.twips;
@@ -90,91 +86,123 @@ RECT placed(const Placement& placement, UINT dpi) {
           height};
 }
 
+// What real control a placement becomes: its class, styles and text.
+struct Kind {
+  const wchar_t* cls = WC_STATICW;
+  // Labels take the mouse too, so that only the window's own background starts a drag. Made
+  // hidden, and shown all at once (show).
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS, exStyle = WS_EX_NOPARENTNOTIFY;
+  std::string caption;
+};
+
+Kind kindOf(const Placement& placement) {
+  Kind k;
+  k.caption = placement.name ? placement.name : "";
+  constexpr DWORD kGroupStop = WS_TABSTOP | WS_GROUP;
+  const auto label = [&](const std::string& caption) {
+    k.style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+    k.caption = caption;
+  };
+  const auto button = [&](DWORD style, const std::string& caption) {
+    k.cls = WC_BUTTONW, k.style |= style, k.caption = caption;
+  };
+  std::visit(Overloaded{
+                 // A push button the skin draws: the keyboard reaches it and a screen reader
+                 // reads its unpainted text.
+                 [&](const HotSpot&) { button(BS_OWNERDRAW | WS_TABSTOP, k.caption); },
+                 [&](const Link& link) { label(link.model->caption()); },
+                 [&](forms::Label* model) { label(model->caption()); },
+                 [&](const Container&) { k.cls = kPanelClass, k.exStyle |= WS_EX_CONTROLPARENT; },
+                 [&](const ProgramIcon&) { k.style |= SS_ICON | SS_REALSIZECONTROL; },
+                 [&](const Rule&) { k.style |= SS_OWNERDRAW; },
+                 // Tab enters a group at its selected option; the arrows select as they move.
+                 [&](const OptionButton& o) {
+                   button(BS_AUTORADIOBUTTON | (o.index == 0 ? WS_GROUP : 0) |
+                              (o.group->value(o.index) ? WS_TABSTOP : 0),
+                          o.group->caption(o.index));
+                 },
+                 [&](forms::CheckBox* box) { button(BS_3STATE | kGroupStop, box->caption()); },
+                 [&](forms::CommandButton* b) {
+                   button(kGroupStop | (placement.id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                          b->caption());
+                 },
+                 [&](forms::TextBox*) {
+                   k.cls = WC_EDITW, k.style |= ES_AUTOHSCROLL | kGroupStop;
+                   k.exStyle |= WS_EX_CLIENTEDGE;
+                 },
+                 [&](forms::UpDown*) { k.cls = UPDOWN_CLASSW; },
+                 [&](forms::ComboBox*) {
+                   k.cls = WC_COMBOBOXW, k.style |= CBS_DROPDOWNLIST | WS_VSCROLL | kGroupStop;
+                 },
+                 [&](forms::ProgressBar*) { k.cls = PROGRESS_CLASSW; },
+                 [&](forms::ListBox*) {
+                   k.cls = WC_LISTBOXW;
+                   k.style |= LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS | LBS_NOSEL | WS_VSCROLL |
+                              WS_HSCROLL | kGroupStop;
+                   k.exStyle |= WS_EX_CLIENTEDGE;
+                 },
+             },
+             placement.model);
+  return k;
+}
+
+// A screen reader names an edit, a list or a drop-down by the label just before it; this one is
+// never shown, the artwork says the same.
+bool namedByLabel(const Placement& placement) {
+  return placement.name && (std::holds_alternative<forms::TextBox*>(placement.model) ||
+                            std::holds_alternative<forms::ComboBox*>(placement.model) ||
+                            std::holds_alternative<forms::ListBox*>(placement.model));
+}
+
+void showListChange(HWND h, const forms::ListBox& list, forms::ListBox::Op op, int index) {
+  switch (op) {
+    case forms::ListBox::Op::Cleared:
+      SendMessageW(h, LB_RESETCONTENT, 0, 0);
+      SendMessageW(h, LB_SETHORIZONTALEXTENT, 0, 0);
+      break;
+    case forms::ListBox::Op::Added: {
+      const std::wstring row = widen(list.item(index));
+      SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+      widenListFor(h, list, row);
+      break;
+    }
+    case forms::ListBox::Op::Replaced:
+      SendMessageW(h, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+      SendMessageW(h, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(widen(list.item(index)).c_str()));
+      break;
+    case forms::ListBox::Op::TabStops: {
+      std::vector<INT> stops(list.tabStops().begin(), list.tabStops().end());
+      SendMessageW(h, LB_SETTABSTOPS, stops.size(), reinterpret_cast<LPARAM>(stops.data()));
+      break;
+    }
+  }
+}
+
 }  // namespace
 
-void ControlSet::create(HWND parent, HINSTANCE instance, std::vector<Placement> placements,
-                        UINT dpi, FontCache& fonts) {
+void ControlSet::create(HWND parent, HINSTANCE instance, PumpApi& pump,
+                        std::vector<Placement> placements, UINT dpi, FontCache& fonts) {
   registerWindowClass(instance, kPanelClass, panelProc);
   window_ = parent;
   instance_ = instance;
+  pump_ = &pump;
   children_.reserve(placements.size());
   for (Placement& placement : placements) {
     const Child* container = placement.container ? byId(placement.container) : nullptr;
-    const wchar_t* cls = WC_STATICW;
-    // Labels take the mouse too, so that only the window's own background starts a drag.
-    // Made hidden, and shown all at once (show).
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    DWORD exStyle = WS_EX_NOPARENTNOTIFY;
-    std::string caption = placement.name ? placement.name : "";
-    // A screen reader names an edit, a list or a drop-down by the label just before it; this one
-    // is never shown, the artwork says the same.
-    const bool labelled =
-        placement.name && (std::holds_alternative<forms::TextBox*>(placement.model) ||
-                           std::holds_alternative<forms::ComboBox*>(placement.model) ||
-                           std::holds_alternative<forms::ListBox*>(placement.model));
-    std::visit(Overloaded{
-                   // A push button the skin draws: the keyboard reaches it and a screen reader
-                   // reads its unpainted text.
-                   [&](const HotSpot&) { cls = WC_BUTTONW, style |= BS_OWNERDRAW | WS_TABSTOP; },
-                   [&](const Link& link) {
-                     style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
-                     caption = link.model->caption();
-                   },
-                   [&](forms::Label* label) {
-                     style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
-                     caption = label->caption();
-                   },
-                   [&](const Container&) { cls = kPanelClass, exStyle |= WS_EX_CONTROLPARENT; },
-                   [&](const ProgramIcon&) { style |= SS_ICON | SS_REALSIZECONTROL; },
-                   [&](const Rule&) { style |= SS_OWNERDRAW; },
-                   // Tab enters a group at its selected option; the arrows select as they move.
-                   [&](const OptionButton& option) {
-                     cls = WC_BUTTONW;
-                     style |= BS_AUTORADIOBUTTON | (option.index == 0 ? WS_GROUP : 0) |
-                              (option.group->value(option.index) ? WS_TABSTOP : 0);
-                     caption = option.group->caption(option.index);
-                   },
-                   [&](forms::CheckBox* box) {
-                     cls = WC_BUTTONW;
-                     style |= BS_3STATE | WS_TABSTOP | WS_GROUP;
-                     caption = box->caption();
-                   },
-                   [&](forms::CommandButton* button) {
-                     cls = WC_BUTTONW;
-                     style |= WS_TABSTOP | WS_GROUP |
-                              (placement.id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-                     caption = button->caption();
-                   },
-                   [&](forms::TextBox*) {
-                     cls = WC_EDITW;
-                     style |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
-                     exStyle |= WS_EX_CLIENTEDGE;
-                   },
-                   [&](forms::UpDown*) { cls = UPDOWN_CLASSW; },
-                   [&](forms::ComboBox*) {
-                     cls = WC_COMBOBOXW;
-                     style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
-                   },
-                   [&](forms::ProgressBar*) { cls = PROGRESS_CLASSW; },
-                   [&](forms::ListBox*) {
-                     cls = WC_LISTBOXW;
-                     style |= LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS | LBS_NOSEL | WS_VSCROLL |
-                              WS_HSCROLL | WS_TABSTOP | WS_GROUP;
-                     exStyle |= WS_EX_CLIENTEDGE;
-                   },
-               },
-               placement.model);
-
     const HWND owner = container ? container->hwnd : parent;
+    const Kind kind = kindOf(placement);
+    const bool labelled = namedByLabel(placement);
     if (labelled)
-      CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_STATICW, widen(caption).c_str(),
+      CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_STATICW, widen(kind.caption).c_str(),
                       WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, owner, nullptr, instance, nullptr);
     // In place from the start: one sizing pass, not two.
     const RECT r = placed(placement, dpi);
-    const HWND child = CreateWindowExW(exStyle, cls, labelled ? L"" : widen(caption).c_str(), style,
-                                       r.left, r.top, r.right, r.bottom, owner,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)),
-                                       instance, nullptr);
+    const HWND child =
+        CreateWindowExW(kind.exStyle, kind.cls, labelled ? L"" : widen(kind.caption).c_str(),
+                        kind.style, r.left, r.top, r.right, r.bottom, owner,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance,
+                        nullptr);
     if (std::holds_alternative<forms::UpDown*>(placement.model)) {
       // A fixed position inside a range, so both arrows always notify; the program keeps the
       // interval itself.
@@ -218,111 +246,85 @@ void ControlSet::show() {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void ControlSet::bind() {
-  for (Child& child : children_) {
-    const HWND h = child.hwnd;
-    std::visit(
-        Overloaded{
-            [h](const Link& link) {
-              forms::Label* label = link.model;
-              label->view = [h, label] { setText(h, label->caption()); };
-            },
-            [h](forms::Label* label) {
-              label->view = [h, label] { setText(h, label->caption()); };
-            },
-            [this](const OptionButton& option) {
-              forms::OptionGroup* group = option.group;
-              group->view = [this, group] {
-                for (const Child& c : children_) {
-                  const auto* o = std::get_if<OptionButton>(&c.placement.model);
-                  if (!o || o->group != group) continue;
-                  const bool selected = group->value(o->index);
-                  SendMessageW(c.hwnd, BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
-                  const LONG_PTR style = GetWindowLongPtrW(c.hwnd, GWL_STYLE);
-                  SetWindowLongPtrW(c.hwnd, GWL_STYLE,
-                                    selected ? style | WS_TABSTOP : style & ~WS_TABSTOP);
-                }
-              };
-            },
-            [h](forms::CheckBox* box) {
-              box->view = [h, box] {
-                static constexpr WPARAM states[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
-                SendMessageW(h, BM_SETCHECK, states[box->value()], 0);
-              };
-            },
-            [h](forms::TextBox* box) {
-              if (box->maxLength() > 0) SendMessageW(h, EM_LIMITTEXT, box->maxLength(), 0);
-              // Rewriting the same text would move the caret under the user's typing.
-              box->view = [h, box] { setText(h, box->text()); };
-            },
-            [h](forms::ComboBox* combo) {
-              for (const std::string& item : combo->items())
-                SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
-              combo->view = [h, combo] { SendMessageW(h, CB_SETCURSEL, combo->listIndex(), 0); };
-            },
-            [h](forms::ProgressBar* bar) {
-              // A new range redraws the whole bar: sent only when it changes.
-              bar->view = [h, bar, range = -1.0f]() mutable {
-                if (bar->max() != range)
-                  SendMessageW(h, PBM_SETRANGE32, 0, static_cast<LPARAM>(range = bar->max()));
-                SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(bar->value()), 0);
-                // Drawn now, so that a run's steps do not leave painting waiting between them.
-                UpdateWindow(h);
-              };
-            },
-            [h](forms::ListBox* list) {
-              list->hWnd = reinterpret_cast<intptr_t>(h);
-              list->view = [h, list](forms::ListBox::Op op, int index) {
-                switch (op) {
-                  case forms::ListBox::Op::Cleared:
-                    SendMessageW(h, LB_RESETCONTENT, 0, 0);
-                    SendMessageW(h, LB_SETHORIZONTALEXTENT, 0, 0);
-                    break;
-                  case forms::ListBox::Op::Added: {
-                    const std::wstring row = widen(list->item(index));
-                    SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-                    widenListFor(h, *list, row);
-                    break;
-                  }
-                  case forms::ListBox::Op::Replaced:
-                    SendMessageW(h, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-                    SendMessageW(h, LB_INSERTSTRING, static_cast<WPARAM>(index),
-                                 reinterpret_cast<LPARAM>(widen(list->item(index)).c_str()));
-                    break;
-                  case forms::ListBox::Op::TabStops: {
-                    std::vector<INT> stops(list->tabStops().begin(), list->tabStops().end());
-                    SendMessageW(h, LB_SETTABSTOPS, stops.size(),
-                                 reinterpret_cast<LPARAM>(stops.data()));
-                    break;
-                  }
-                }
-              };
-            },
-            [](const auto&) {},
-        },
-        child.placement.model);
-  }
+void ControlSet::bindOptions(forms::OptionGroup* group) {
+  group->view = [this, group] {
+    for (const Child& c : children_) {
+      const auto* o = std::get_if<OptionButton>(&c.placement.model);
+      if (!o || o->group != group) continue;
+      const bool selected = group->value(o->index);
+      SendMessageW(c.hwnd, BM_SETCHECK, selected ? BST_CHECKED : BST_UNCHECKED, 0);
+      const LONG_PTR style = GetWindowLongPtrW(c.hwnd, GWL_STYLE);
+      SetWindowLongPtrW(c.hwnd, GWL_STYLE, selected ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+  };
+}
 
-  // Bring every control to its model's current state; a group once for all its buttons.
+void ControlSet::bind(Child& child) {
+  const HWND h = child.hwnd;
+  std::visit(
+      Overloaded{
+          [h](const Link& link) { link.model->view = [h, m = link.model] { setText(h, m->caption()); }; },
+          [h](forms::Label* m) { m->view = [h, m] { setText(h, m->caption()); }; },
+          [this](const OptionButton& option) { bindOptions(option.group); },
+          [h](forms::CheckBox* m) {
+            m->view = [h, m] {
+              static constexpr WPARAM states[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
+              SendMessageW(h, BM_SETCHECK, states[m->value()], 0);
+            };
+          },
+          [h](forms::TextBox* m) {
+            if (m->maxLength() > 0) SendMessageW(h, EM_LIMITTEXT, m->maxLength(), 0);
+            // Rewriting the same text would move the caret under the user's typing.
+            m->view = [h, m] { setText(h, m->text()); };
+          },
+          [h](forms::ComboBox* m) {
+            for (const std::string& item : m->items())
+              SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+            m->view = [h, m] { SendMessageW(h, CB_SETCURSEL, m->listIndex(), 0); };
+          },
+          [h](forms::ProgressBar* m) {
+            // A new range redraws the whole bar: sent only when it changes.
+            m->view = [h, m, range = -1.0f]() mutable {
+              if (m->max() != range)
+                SendMessageW(h, PBM_SETRANGE32, 0, static_cast<LPARAM>(range = m->max()));
+              SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(m->value()), 0);
+              // Drawn now, so that a run's steps do not leave painting waiting between them.
+              UpdateWindow(h);
+            };
+          },
+          [h](forms::ListBox* m) {
+            m->hWnd = reinterpret_cast<intptr_t>(h);
+            m->view = [h, m](forms::ListBox::Op op, int index) { showListChange(h, *m, op, index); };
+          },
+          [](const auto&) {},
+      },
+      child.placement.model);
+}
+
+// Brings the control to its model's current state; a group once for all its buttons.
+void ControlSet::refresh(const Child& child, const forms::OptionGroup*& group) {
+  std::visit(Overloaded{
+                 [&](const OptionButton& o) {
+                   if (o.group != std::exchange(group, o.group)) o.group->view();
+                 },
+                 [](forms::Label* m) { m->view(); },
+                 [](forms::CheckBox* m) { m->view(); },
+                 [](forms::TextBox* m) { m->view(); },
+                 [](forms::ComboBox* m) { m->view(); },
+                 [](forms::ProgressBar* m) { m->view(); },
+                 [](forms::ListBox* m) {
+                   m->view(forms::ListBox::Op::TabStops, -1);
+                   for (int i = 0; i < m->listCount(); ++i) m->view(forms::ListBox::Op::Added, i);
+                 },
+                 [](const auto&) {},
+             },
+             child.placement.model);
+}
+
+void ControlSet::bind() {
+  for (Child& child : children_) bind(child);
   const forms::OptionGroup* group = nullptr;
-  for (Child& child : children_) {
-    std::visit(Overloaded{
-                   [&](const OptionButton& o) {
-                     if (o.group != std::exchange(group, o.group)) o.group->view();
-                   },
-                   [](forms::Label* m) { m->view(); },
-                   [](forms::CheckBox* m) { m->view(); },
-                   [](forms::TextBox* m) { m->view(); },
-                   [](forms::ComboBox* m) { m->view(); },
-                   [](forms::ProgressBar* m) { m->view(); },
-                   [](forms::ListBox* m) {
-                     m->view(forms::ListBox::Op::TabStops, -1);
-                     for (int i = 0; i < m->listCount(); ++i) m->view(forms::ListBox::Op::Added, i);
-                   },
-                   [](const auto&) {},
-               },
-               child.placement.model);
-  }
+  for (const Child& child : children_) refresh(child, group);
 }
 
 ControlSet::Child* ControlSet::byId(int id) {
@@ -354,8 +356,7 @@ LRESULT ControlSet::notify(const NMHDR& header) {
     return 0;
   // Sent from inside the arrow's button-down: a handler that pumped here would take the
   // button-up away from the control, which then repeats without end.
-  PostMessageW(window_, kControlNotice, child->placement.id,
-               reinterpret_cast<const NMUPDOWN&>(header).iDelta > 0);
+  command(child->placement.id, reinterpret_cast<const NMUPDOWN&>(header).iDelta > 0);
   return TRUE;  // the control keeps its own position where it is
 }
 
@@ -370,8 +371,17 @@ void ControlSet::draw(const DRAWITEMSTRUCT& item) const {
   }
 }
 
+// Posted, so that the handler runs once the control has finished with the input; not at all
+// once the controls are gone (a dialog closed meanwhile).
 void ControlSet::command(int id, int code) {
-  PostMessageW(window_, kControlNotice, static_cast<WPARAM>(id), code);
+  later([this, id, code] { apply(id, code); });
+}
+
+void ControlSet::later(std::function<void()> work) {
+  if (!pump_) return;
+  pump_->post([alive = std::weak_ptr<bool>(alive_), work = std::move(work)] {
+    if (!alive.expired()) work();
+  });
 }
 
 bool ControlSet::pressFocused() {

@@ -3,7 +3,6 @@
 #include "host/skin.h"
 #include "platform/win32/text.h"
 #include "platform/win32/system_library.h"
-#include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
 namespace {
@@ -51,7 +50,7 @@ void DialogWindow::runModal(HWND owner) {
     if (dialog_.form.unloaded()) PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop below
   };
   const UINT dpi = dpiOf(owner);
-  controls_.create(hwnd_, instance_, dialog_.layout(), dpi, fonts_);
+  controls_.create(hwnd_, instance_, platform_, dialog_.layout(), dpi, fonts_);
   controls_.bind();
   RECT over;
   GetWindowRect(owner, &over);
@@ -59,7 +58,9 @@ void DialogWindow::runModal(HWND owner) {
 
   // Another box may hold the owner disabled already (the refusal to close): it stays so.
   const bool ownerWasDisabled = EnableWindow(owner, FALSE);
-  ShowWindow(hwnd_, SW_SHOW);
+  // Not ShowWindow, which the first time would show it as whoever started the program asked.
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
   controls_.show();
   SetFocus(GetDlgItem(hwnd_, IDOK));
   runMessageLoop(hwnd_, [this] { return dialog_.form.unloaded(); });

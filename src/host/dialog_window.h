@@ -7,6 +7,7 @@
 #include "host/fonts.h"
 #include "host/window_base.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
 
@@ -14,7 +15,8 @@ inline constexpr wchar_t kDialogClass[] = L"TarnwickDialog";
 
 class DialogWindow : public WindowBase<DialogWindow> {
  public:
-  DialogWindow(HINSTANCE instance, Dialog& dialog) : instance_(instance), dialog_(dialog) {}
+  DialogWindow(Win32Platform& platform, Dialog& dialog)
+      : platform_(platform), instance_(platform.instance()), dialog_(dialog) {}
 
   // Loads the dialog, shows it centred over `owner` with the owner disabled, and returns once
   // the dialog has been unloaded, or the program ends.
@@ -29,6 +31,7 @@ class DialogWindow : public WindowBase<DialogWindow> {
   // follow the density apart.
   void applyDpi(UINT dpi, POINT centre);
 
+  Win32Platform& platform_;
   HINSTANCE instance_;
   Dialog& dialog_;
   FontCache fonts_;

@@ -46,8 +46,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   tarnwick::win32::Win32Platform platform(instance);
-  platform.setModalHost([instance](tarnwick::Dialog& dialog, HWND owner) {
-    tarnwick::win32::DialogWindow(instance, dialog).runModal(owner);
+  platform.setModalHost([&platform](tarnwick::Dialog& dialog, HWND owner) {
+    tarnwick::win32::DialogWindow(platform, dialog).runModal(owner);
   });
   tarnwick::frmMain core(platform);
   tarnwick::win32::MainWindow window(platform, core);

@@ -1,5 +1,6 @@
-// The real main window: the skin, the controls, the timers and the tray callback, turning
-// Windows messages into calls of the core's handlers.
+// The real main window: the skin and the controls, turning Windows messages into calls of the
+// core's handlers. Made hidden; its controls, pictures and skin come when it is first shown, so
+// that a start into the tray pays for none of them.
 #pragma once
 
 #include <windows.h>
@@ -17,11 +18,13 @@
 
 namespace tarnwick::win32 {
 
+inline constexpr wchar_t kMainClass[] = L"TarnwickMain";
+
 class MainWindow : public WindowBase<MainWindow> {
  public:
   MainWindow(Win32Platform& platform, frmMain& core) : platform_(platform), core_(core) {}
 
-  // Creates the window hidden, with its controls bound to the core's models.
+  // Creates the window hidden, at the design's size.
   bool create();
   // Runs the core's load handler, then shows the window centred on its monitor, or puts it into
   // the tray as it was started to.
@@ -33,25 +36,32 @@ class MainWindow : public WindowBase<MainWindow> {
   HCURSOR handCursor();
   void onCancel() { core_.Form_KeyDown(win::kVbKeyEscape, 0); }
 
+  // The form's view: the window shown or hidden as the core says, its controls made the first
+  // time it is shown and drawn with it in one step.
+  void onView();
+  void makeControls();
+  void drawHotSpot(const DRAWITEMSTRUCT& item);
   // Fonts, controls, icons, cursor and skin for a new density.
   void applyDpi(UINT dpi);
   // The window's icon and the hot spots' cursor at the density the window is at.
   void loadIcons();
   // The skin at that density.
   void renderSkin();
-  void bindForm();
-  void bindTimer(forms::Timer& timer);
+  void onPaint();
+  LRESULT onControlColour(HDC dc);
+  void onMouseDown(UINT message);
   void onSize(WPARAM kind);
   void onMove();
   void onDpiChanged(UINT dpi, const RECT& suggested);
+  void onColoursChanged();
+  void onClose();
+  void onEndSession(WPARAM ending);
 
   Win32Platform& platform_;
   frmMain& core_;
   UINT dpi_ = 96;
-  UINT showWindow_ = 0;
   std::vector<Placement> layout_;
   FontCache fonts_;
-  std::vector<forms::Timer*> timers_;  // timer id i + 1
   Skin skin_;
   std::wstring title_, version_;
   Icon icon_;

@@ -8,6 +8,7 @@
 
 #include "base/runtime.h"
 #include "host/control_set.h"
+#include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
 
@@ -64,9 +65,6 @@ class WindowBase {
   LRESULT handleShared(UINT message, WPARAM wParam, LPARAM lParam) {
     Derived& self = static_cast<Derived&>(*this);
     switch (message) {
-      case kControlNotice:
-        controls_.apply(static_cast<int>(wParam), static_cast<int>(lParam));
-        return 0;
       case WM_COMMAND:
         if (lParam)
           controls_.command(LOWORD(wParam), HIWORD(wParam));
@@ -85,7 +83,16 @@ class WindowBase {
         SetCursor(self.handCursor());
         return TRUE;
       case WM_ACTIVATE:
+        // Made active while a modal box of its own is open (a second start's request, say): the
+        // keys the user types next belong to the box, once this activation is over.
+        if (LOWORD(wParam) != WA_INACTIVE && !IsWindowEnabled(hwnd_))
+          controls_.later([window = hwnd_] { activateModalBoxOf(window); });
         if (takeFocus(wParam)) return 0;
+        break;
+      case WM_WINDOWPOSCHANGED:
+        // Shown again (from the tray): the keyboard starts at the first control, wherever the
+        // mouse left it.
+        if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) focus_ = nullptr;
         break;
       default:
         break;

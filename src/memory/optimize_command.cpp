@@ -15,7 +15,8 @@ int32_t modOptimize::CalculateOptimizeAmount(const int32_t& used, const int32_t&
 }
 
 void frmMain::cmdOptimizeNow_Click() {
-  if (modOptimize::blnOptimizing) return;
+  // Nothing starts once the program is ending.
+  if (modOptimize::blnOptimizing || blnEnding) return;
   const int32_t amount = modOptimize::CalculateOptimizeAmount(lngUsedRam, lngFreeRam, intRamLevel);
   // More than 32,767 blocks do not fit the count; a large machine gets the most there is.
   const int16_t count = toInt16(std::min<int32_t>(amount, INT16_MAX));

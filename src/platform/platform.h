@@ -28,11 +28,11 @@ inline constexpr int16_t kVbKeyEscape = 27;
 inline constexpr uintptr_t kHtCaption = 2;
 inline constexpr OsHandle kHwndTopmost = -1, kHwndNoTopmost = -2;
 inline constexpr uint32_t kSwpNoSize = 1, kSwpNoMove = 2;
+inline constexpr uint32_t kSwpNoZOrder = 4, kSwpNoActivate = 0x10, kSwpShowWindow = 0x40,
+                          kSwpHideWindow = 0x80;
 inline constexpr uint32_t kNifMessage = 1, kNifIcon = 2, kNifTip = 4, kNifShowTip = 0x80;
 inline constexpr uint32_t kNimAdd = 0, kNimModify = 1, kNimDelete = 2, kNimSetFocus = 3,
                           kNimSetVersion = 4;
-// The private message the tray icon's mouse events arrive in (WM_APP + 1).
-inline constexpr uint32_t kTrayCallbackMessage = 0x8001;
 inline constexpr uint32_t kTh32csSnapProcess = 2;
 inline constexpr uint32_t kProcessSetInformation = 0x200, kProcessQueryLimitedInformation = 0x1000;
 inline constexpr uint32_t kIdlePriorityClass = 0x40, kBelowNormalPriorityClass = 0x4000,
@@ -56,7 +56,8 @@ inline constexpr uint32_t kErrorUnableToRemoveReplaced = 1175,
                           kErrorUnableToMoveReplacement = 1176,
                           kErrorUnableToMoveReplacement2 = 1177;
 // Show states a program can be started with (STARTUPINFO's wShowWindow).
-inline constexpr uint32_t kSwHide = 0, kSwShowNormal = 1, kSwShowMinimized = 2, kSwMinimize = 6,
+inline constexpr uint32_t kSwHide = 0, kSwShowNormal = 1, kSwShowMinimized = 2,
+                          kSwShowMaximized = 3, kSwShowNoActivate = 4, kSwMinimize = 6,
                           kSwShowMinNoActive = 7, kSwForceMinimize = 11;
 // What a program registered for restart is not restarted after.
 inline constexpr uint32_t kRestartNoCrash = 1, kRestartNoHang = 2, kRestartNoReboot = 8;
@@ -97,15 +98,19 @@ class ClockApi {
 // by that alone; nothing else schedules it.
 class PumpApi {
  public:
-  // Lets every pending window message be handled, those posted meanwhile too, then returns.
+  // Lets the pending window messages be handled, then returns: what was sent, input, painting,
+  // and each timer whose period has passed, the scheduler's included (one posted handler).
   // While an answer is under way, only painting and messages sent to the program are served.
   virtual void doEvents() = 0;
-  // Runs `handler` later, by the rule above.
+  // Runs `handler` later, by the rule above. Fails (throws) where it cannot be scheduled.
   virtual void post(std::function<void()> handler) = 0;
   // Windows, the shell, an installer or a second start asked something and wait for the
   // answer: from begin to end, posted work (a run's steps) is left for the loop.
   virtual void beginAnswer() = 0;
   virtual void endAnswer() = 0;
+  // Runs the timer's tick once a period from whichever loop pumps, while it is enabled; asked
+  // again after each change of the timer. A period begins when it is enabled.
+  virtual void setTimer(forms::Timer& timer) = 0;
 
  protected:
   ~PumpApi() = default;
@@ -234,8 +239,16 @@ class WindowApi {
   virtual bool releaseCapture() = 0;
   virtual intptr_t sendMessage(OsHandle window, uint32_t message, uintptr_t wParam,
                                intptr_t lParam) = 0;
+  // Also shows (kSwpShowWindow) or hides (kSwpHideWindow) it: unlike ShowWindow, never in the
+  // show state whoever started the program asked for.
   virtual bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
                             uint32_t flags) = 0;
+  // Whether the window is minimised; and puts a minimised one back in its place, shown as
+  // `showCommand` says (SetWindowPlacement, which whoever started the program has no say in).
+  virtual bool isIconic(OsHandle window) = 0;
+  virtual bool setShowCommand(OsHandle window, uint32_t showCommand) = 0;
+  // The pixel density of the monitor the window is on.
+  virtual unsigned windowDpi(OsHandle window) = 0;
   // Brings the window forward with the keyboard focus.
   virtual void activateWindow(OsHandle window) = 0;
   // Opens a popup menu at `at`, or at the mouse position; "-" is a separator. The index of the
@@ -251,22 +264,34 @@ class WindowApi {
   ~WindowApi() = default;
 };
 
-// The shell's notification-area icon record, as the program fills it. The picture is the
-// program's icon, which the shell service draws at the taskbar's density.
+// The shell's notification-area icon record, as the program fills it. The window it belongs to,
+// the message its events arrive in and its picture (the program's icon at the taskbar's
+// density) are the platform's, which delivers the events (ShellEvents).
 struct NotifyIconData {
-  OsHandle hWnd = 0;
   uint32_t uID = 0;
   uint32_t uFlags = 0;
-  uint32_t uCallbackMessage = 0;
   std::string szTip;      // 64 characters: the text, a zero character, blanks
   uint32_t uVersion = 0;  // how the icon reports events, set by kNimSetVersion
 };
 
+// What reaches the program from the shell rather than through its windows' own input.
+struct ShellEvents {
+  // The icon's event: the mouse's message or the icon's own notification, and where on the
+  // screen it happened (version 4).
+  std::function<void(uint32_t message, int x, int y)> trayIcon;
+  // A new taskbar (Explorer started again), which holds no icon.
+  std::function<void()> taskbarCreated;
+  // A second start asks for the window.
+  std::function<void()> showRequested;
+};
+
 class ShellApi {
  public:
-  // An icon added stays the service's until it is deleted: when the shell starts again (Explorer
-  // restarted) the service adds it again by itself, and it follows the taskbar's density.
+  // Shell_NotifyIcon: the icon as the shell holds it, which a shell that ends takes along. Its
+  // picture follows the taskbar's density. The removal waits for the shell a moment at most.
   virtual bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) = 0;
+  // Where the shell's events go from now on.
+  virtual void listen(ShellEvents events) = 0;
   virtual bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                             const std::string& parameters, const std::string& directory,
                             int show) = 0;

@@ -20,6 +20,7 @@
 
 #include "app/layout.h"
 #include "platform/platform.h"
+#include "platform/win32/messages.h"
 
 namespace e2e {
 
@@ -141,27 +142,50 @@ inline std::wstring accessibleName(HWND control) {
   return name;
 }
 
+// The program's own window for the shell's messages (the icon's events, its restart), hidden.
+inline HWND eventsOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return window ? findWindowOf(pid, tarnwick::win32::kEventsClass) : nullptr;
+}
 // The program's tray icon as the shell holds it: NIM_MODIFY asks whether it is there, NIM_DELETE
-// takes it away as a shell that ends does.
-inline bool trayIcon(HWND window, DWORD message = NIM_MODIFY) {
+// takes it away as a shell that ends does. `events`: the program's own window, eventsOf().
+inline bool trayIcon(HWND events, DWORD message = NIM_MODIFY) {
   NOTIFYICONDATAW icon{};
   icon.cbSize = sizeof icon;
-  icon.hWnd = window;
+  icon.hWnd = events;
   icon.uID = 1;
-  return Shell_NotifyIconW(message, &icon) != FALSE;
+  return events && Shell_NotifyIconW(message, &icon) != FALSE;
+}
+// The icon's event as the shell reports it (version 4: the event in the low word, where in
+// wParam).
+inline void trayEvent(HWND window, LPARAM event, WPARAM at = 0) {
+  PostMessageW(eventsOf(window), tarnwick::win32::kTrayCallbackMessage, at, event);
 }
 // A click on the tray icon; true once the window is back.
 inline bool restoreFromTray(HWND window) {
-  PostMessageW(window, tarnwick::win::kTrayCallbackMessage, 1, WM_LBUTTONUP);
+  trayEvent(window, WM_LBUTTONUP);
   return waitFor([&] { return IsWindowVisible(window) && !IsIconic(window); });
 }
 // The tray menu, opened as the shell asks for it: by a right click unless another `event` (and
 // the icon's place, `at`) is given. Null if no menu shows.
 inline HWND openTrayMenu(HWND window, LPARAM event = MAKELPARAM(WM_CONTEXTMENU, 1), WPARAM at = 0) {
-  PostMessageW(window, tarnwick::win::kTrayCallbackMessage, at, event);
+  trayEvent(window, event, at);
   HWND menu = nullptr;
   waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }, 5s, 1ms);
   return IsWindowVisible(menu) ? menu : nullptr;
+}
+// A change of the window's pixel density as the system announces it, with the rectangle it
+// suggests put where the program can read it: in its own memory.
+inline void changeDpi(HWND window, UINT dpi, RECT suggested) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  void* there = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+  WriteProcessMemory(process, there, &suggested, sizeof suggested, nullptr);
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(there));
+  VirtualFreeEx(process, there, 0, MEM_RELEASE);
+  CloseHandle(process);
 }
 // The session's end as Windows announces it (with ENDSESSION_CLOSEAPP, an installer closing the
 // program); whether both messages were answered within 10 s each.
@@ -247,7 +271,7 @@ class App {
     if (!waitFor([&] { return IsWindowVisible(window_ = findWindowOf(pid(), L"TarnwickMain")); },
                  timeout))
       return false;
-    waitFor([&] { return trayIcon(window_); }, 3s);
+    waitFor([&] { return trayIcon(eventsOf(window_)); }, 3s);
     return true;
   }
   // Whether it ends by itself, and well, within `timeout`.

@@ -81,7 +81,8 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
 TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   App app;
   ASSERT_TRUE(app.start());
-  EXPECT_TRUE(trayIcon(app.window())) << "the icon comes right after the window";
+  const HWND events = eventsOf(app.window());
+  EXPECT_TRUE(trayIcon(events)) << "the icon comes right after the window";
   SetWindowPos(app.window(), nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   fs::remove(app.settings());
   EXPECT_TRUE(app.minimise());
@@ -112,18 +113,16 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
 
   // The shell ends and takes the icon along: Minimize leaves the window where it is. Explorer
   // starts again: the icon comes back.
-  ASSERT_TRUE(trayIcon(app.window(), NIM_DELETE));
+  ASSERT_TRUE(trayIcon(events, NIM_DELETE));
   click(app.control(kIdCmdMinimize));
   std::this_thread::sleep_for(500ms);
   EXPECT_TRUE(IsWindowVisible(app.window()) && !IsIconic(app.window())) << "lost with no icon";
-  PostMessageW(app.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(waitFor([&] { return trayIcon(app.window()); }));
+  PostMessageW(events, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(waitFor([&] { return trayIcon(events); }));
 
   // Put away on one monitor, brought back on one of 144 DPI (a laptop docked): whole.
   EXPECT_TRUE(app.minimise());
-  RECT suggested{0, 0, 630, 802};
-  SendMessageW(app.window(), WM_DPICHANGED, MAKEWPARAM(144, 144),
-               reinterpret_cast<LPARAM>(&suggested));
+  changeDpi(app.window(), 144, {0, 0, 631, 803});
   ASSERT_TRUE(restoreFromTray(app.window()));
   RECT client, optimize = rectInParent(app.control(kIdOptimizeNow));
   GetClientRect(app.window(), &client);
@@ -136,7 +135,7 @@ TEST(Tray, TheIconHidesAndBringsBackTheWindowAsASecondStartDoes) {
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(app.window(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &answer);
   EXPECT_TRUE(app.exits(5s)) << "still running";
-  EXPECT_FALSE(trayIcon(app.window())) << "removed at exit";
+  EXPECT_FALSE(trayIcon(events)) << "removed at exit";
 }
 
 // Started minimised (a shortcut set to "Minimized", the installer's logon entry, a scheduled
@@ -152,7 +151,7 @@ TEST(Tray, AMinimisedStartGoesIntoTheTrayWithoutShowingTheWindow) {
     ASSERT_TRUE(waitFor([&] {
       window = findWindowOf(app.pid(), L"TarnwickMain");
       shown |= IsWindowVisible(window) != FALSE;
-      return window && trayIcon(window);
+      return window && trayIcon(eventsOf(window));
     }));
     for (int i = 0; i < 50; ++i, std::this_thread::sleep_for(10ms))
       shown |= IsWindowVisible(window) != FALSE;

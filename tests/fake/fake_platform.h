@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "forms/controls.h"
 #include "platform/platform.h"
 
 namespace tarnwick {
@@ -24,53 +25,75 @@ class FakePlatform final : public Platform {
   int memorySamples = 0, samplesInAnswer = 0;  // a step of a run samples; an answer must not
   std::function<void()> onMemoryStatus;
   MemoryStatus globalMemoryStatus() override {
-    samplesInAnswer += answering > 0;
+    samplesInAnswer += answering > 0 || inSend > 0;
     if (++memorySamples, onMemoryStatus) onMemoryStatus();
     return memory;
   }
 
-  // The clock; sleeping moves the tick count on.
+  // The clock, in milliseconds; a pump and a wait move it on.
   TimeOfDay time;
   uint64_t ticks = 1000000;
   TimeOfDay localTime() override { return time; }
   uint64_t tickCount() override { return ticks; }
-  void sleep(unsigned milliseconds) override { ticks += milliseconds; }
+  // A wait serves what is sent meanwhile: it is a moment.
+  void sleep(unsigned milliseconds) override { ticks += milliseconds, moment(); }
 
-  // The pump: each call runs the queued events in order, those they queue meanwhile too, as
-  // Windows' does, then onPump; inside an answer it runs none of them. The message loop runs
-  // them one by one, `between` after each, until none is left. Each pump and each turn of the
-  // loop is a moment, counted in `pumps`, at which a message can arrive: `arrival` comes at the
-  // moment numbered `arriveAt`.
-  int pumps = 0, answering = 0, arriveAt = 0;
-  std::function<void()> arrival;
+  // The pump, as Windows' own: each call serves what waits and each timer whose period has
+  // passed, once, the scheduler's too, which runs one posted handler a period; inside an answer
+  // or a message sent from another thread (`sent`), only what is sent. The message loop waits
+  // for the next timer and runs it, until no posted handler is left. Each pump, each turn of the
+  // loop and each wait is a moment, counted in `pumps`, at which a message can arrive: `arrival`
+  // comes at the moment numbered `arriveAt`.
+  static constexpr uint64_t kPostedPeriodMs = 10;
+  int pumps = 0, answering = 0, inSend = 0, arriveAt = 0;
+  std::function<void()> arrival, onPump;
   std::deque<std::function<void()>> pending;
-  std::function<void()> onPump;
+  uint64_t postedDue = 0;
+  std::map<forms::Timer*, uint64_t> timers;  // each enabled timer, and when it ticks next
   void moment() {
     if (++pumps == arriveAt && arrival) std::exchange(arrival, nullptr)();
   }
+  void sent(const std::function<void()>& message) { ++inSend, message(), --inSend; }
   void doEvents() override {
-    for (moment(); !answering && !pending.empty();) {
-      auto event = std::move(pending.front());
-      pending.pop_front();
-      event();
-    }
+    moment();
+    ++ticks;
+    if (!answering && !inSend && !ends) runDue();
     if (onPump) onPump();
   }
-  bool postFails = false;  // as when memory is short
+  bool postFails = false;  // the scheduler's timer could not be set
   void post(std::function<void()> handler) override {
     if (postFails) throw std::bad_alloc();
+    if (pending.empty()) postedDue = ticks + kPostedPeriodMs;
     pending.push_back(std::move(handler));
   }
   void beginAnswer() override { ++answering; }
   void endAnswer() override { --answering; }
+  void setTimer(forms::Timer& timer) override {
+    timers.erase(&timer);
+    if (timer.enabled()) timers[&timer] = ticks + timer.interval();
+  }
+  // Runs what is due now: the program's timers, then one posted handler.
+  void runDue(const std::function<void()>& between = nullptr) {
+    std::vector<forms::Timer*> due;
+    for (auto& [timer, at] : timers)
+      if (at <= ticks) due.push_back(timer), at = ticks + timer->interval();
+    for (forms::Timer* timer : due)
+      if (timers.count(timer)) timer->fire();
+    if (pending.empty() || postedDue > ticks) return;
+    postedDue = ticks + kPostedPeriodMs;
+    auto handler = std::move(pending.front());
+    pending.pop_front();
+    handler();
+    if (between) between();
+  }
   void runLoop(const std::function<void()>& between = nullptr) {
-    while (!pending.empty()) {
+    while (!pending.empty() && !ends) {  // the end stops the loop
       moment();  // what arrives may run the rest itself
-      if (pending.empty()) break;
-      auto event = std::move(pending.front());
-      pending.pop_front();
-      event();
-      if (between) between();
+      if (pending.empty() || ends) break;
+      uint64_t next = postedDue;
+      for (const auto& [timer, at] : timers) next = std::min(next, at);
+      ticks = std::max(ticks, next);
+      runDue(between);
     }
   }
 
@@ -296,7 +319,15 @@ class FakePlatform final : public Platform {
   }
 
   // Window services, as the user sees them: a drag under way, the window raised above all
-  // others and let go again, drawing held off.
+  // others and let go again, shown or hidden, minimised, drawing held off. A window is made
+  // hidden, and shown by SetWindowPos; ShowWindow, which the first time puts in the show state
+  // the program was started with, is not this interface's.
+  struct Shown {
+    bool visible = false, iconic = false, maximized = false;
+    int x = 0, y = 0;
+  };
+  std::map<OsHandle, Shown> shown;
+  std::function<void()> onShow;  // a hidden window comes to be shown
   bool dragging = false;
   OsHandle topmost = 0, raised = 0;
   std::set<OsHandle> notDrawing;
@@ -310,6 +341,7 @@ class FakePlatform final : public Platform {
   std::function<void()> whileMenu;          // the user, while the menu is up
   std::function<void(Dialog&)> whileModal;  // the user, while a dialog is up
   ScreenRect screen{0, 0, 1920 * 15, 1080 * 15};
+  unsigned dpi = 96;
   bool setRedraw(OsHandle window, bool redraw) override {
     zeroHandleCalls += window == 0;
     if (redraw) return strayRedraws += notDrawing.erase(window) == 0, true;
@@ -319,12 +351,28 @@ class FakePlatform final : public Platform {
   intptr_t sendMessage(OsHandle, uint32_t message, uintptr_t wParam, intptr_t) override {
     return dragging = message == win::kWmNcLButtonDown && wParam == win::kHtCaption, 0;
   }
-  bool setWindowPos(OsHandle window, OsHandle after, int, int, int, int, uint32_t flags) override {
-    if (flags != (win::kSwpNoSize | win::kSwpNoMove)) return false;  // only ever a raise
-    if (after == win::kHwndTopmost) topmost = window;
-    if (after == win::kHwndNoTopmost && topmost == window) topmost = 0, raised = window;
+  bool setWindowPos(OsHandle window, OsHandle after, int x, int y, int, int,
+                    uint32_t flags) override {
+    Shown& w = shown[window];
+    if (!(flags & win::kSwpNoZOrder) && after == win::kHwndTopmost) topmost = window;
+    if (!(flags & win::kSwpNoZOrder) && after == win::kHwndNoTopmost && topmost == window)
+      topmost = 0, raised = window;
+    if (!(flags & win::kSwpNoMove)) w.x = x, w.y = y;
+    if ((flags & win::kSwpShowWindow) && !w.visible && onShow) onShow();
+    if (flags & (win::kSwpShowWindow | win::kSwpHideWindow))
+      w.visible = flags & win::kSwpShowWindow;
     return true;
   }
+  bool isIconic(OsHandle window) override { return shown[window].iconic; }
+  bool setShowCommand(OsHandle window, uint32_t command) override {
+    Shown& w = shown[window];
+    w.iconic = command == win::kSwMinimize || command == win::kSwShowMinNoActive ||
+               command == win::kSwShowMinimized;
+    w.maximized = command == win::kSwShowMaximized;
+    w.visible = command != win::kSwHide;
+    return true;
+  }
+  unsigned windowDpi(OsHandle) override { return dpi; }
   void activateWindow(OsHandle) override {}
   int popupMenu(OsHandle owner, const std::vector<std::string>& captions,
                 std::optional<ScreenPoint> at) override {
@@ -339,19 +387,47 @@ class FakePlatform final : public Platform {
   }
   ScreenRect virtualScreen() override { return screen; }
 
-  // The shell. The tray holds at most our one icon; it refuses `trayRefusals` adds first, and
-  // versions it does not know. The keyboard's focus given back to it: trayFocused. The service
-  // keeps the icon it was asked for (`trayWanted`) and adds it again when the shell restarts.
-  std::optional<NotifyIconData> trayIcon, trayWanted;
+  // The shell, as a real one: while it runs, its tray holds at most our one icon, refusing
+  // `trayRefusals` adds first, an add of one it holds and versions it does not know; it ends,
+  // taking the icon along, and starts again with a new taskbar that holds none, announcing it or
+  // not. The icon's removal waits for the shell: a moment. The keyboard's focus given back to
+  // the tray: trayFocused. Where its events go: `events`.
+  bool shellRunning = true;
+  std::optional<NotifyIconData> trayIcon;
   int trayRefusals = 0;
   uint32_t newestTrayVersion = 4, trayVersion = 0;
+  bool trayFocused = false;
+  ShellEvents events;
   // The tip the shell shows: none for version 4 unless asked for.
   std::string trayTip() const {
     const uint32_t flags = trayIcon ? trayIcon->uFlags : 0;
     if (!(flags & win::kNifTip) || (trayVersion >= 4 && !(flags & win::kNifShowTip))) return "";
     return trayIcon->szTip.substr(0, trayIcon->szTip.find('\0'));
   }
-  bool trayFocused = false;
+  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
+    const bool had = trayIcon.has_value();
+    if (message == win::kNimDelete) moment();
+    if (!shellRunning) return false;
+    switch (message) {
+      case win::kNimAdd:
+        if (had || trayRefusals-- > 0) return false;
+        return trayIcon = data, trayVersion = 0, true;
+      case win::kNimModify:
+        return had && (trayIcon = data, true);
+      case win::kNimSetVersion:
+        return had && data.uVersion <= newestTrayVersion && (trayVersion = data.uVersion, true);
+      case win::kNimSetFocus:
+        return trayFocused = had;
+      default:
+        return trayIcon.reset(), had;
+    }
+  }
+  void listen(ShellEvents shellEvents) override { events = std::move(shellEvents); }
+  void shellEnded() { shellRunning = false, trayIcon.reset(); }
+  void shellStarted(bool announced = true) {
+    shellRunning = true, trayIcon.reset();
+    if (announced && events.taskbarCreated) sent(events.taskbarCreated);
+  }
   std::vector<std::string> opened, started;
   uint32_t instanceError = 0;
   bool otherInstanceAsked = false;
@@ -359,22 +435,6 @@ class FakePlatform final : public Platform {
   Version version{1, 0, 0};
   uint32_t showCommand = win::kSwShowNormal, pid = 4242;
   std::optional<uint32_t> restartFlags;
-  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
-    const bool had = trayIcon.has_value();
-    if (message == win::kNimSetVersion && had && data.uVersion <= newestTrayVersion)
-      return trayVersion = trayWanted->uVersion = data.uVersion, true;
-    if (message == win::kNimSetFocus) return trayFocused = had;
-    if (message == win::kNimDelete) trayIcon.reset(), trayWanted.reset(), trayVersion = 0;
-    if (message == win::kNimModify && had) trayIcon = trayWanted = data;
-    if (message != win::kNimAdd) return had && message != win::kNimSetVersion;
-    trayWanted = data;
-    return !had && trayRefusals-- <= 0 && (trayIcon = data, true);
-  }
-  // Explorer started again: a new tray, and the service's icon in it once more.
-  void shellRestarted() {
-    trayIcon = trayWanted;
-    trayVersion = trayWanted ? trayWanted->uVersion : 0;
-  }
   bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                     const std::string&, const std::string&, int show) override {
     opened.push_back(verb + " " + file + " from " + std::to_string(parent) + " shown " +

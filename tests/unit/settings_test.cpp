@@ -195,10 +195,10 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
         os.files = {{os.settingsPath(), {kDefaultFile, attributes, "its security"}}};
         frmMain& form = start(std::nullopt);
         form.SetSettingsLine(frmMain::kLineInterval, "5");
-        // A folder where this save's temporary file would go first.
+        // A folder where this save's temporary file would go first, after its pump.
         const std::string own = os.settingsPath() + ".4242.";
-        os.files[own + std::to_string(os.ticks) + ".19.tmp"] = {"", FakePlatform::kFolder};
-        const std::string taken = own + std::to_string(os.ticks + 1) + ".19.tmp";
+        os.files[own + std::to_string(os.ticks + 1) + ".19.tmp"] = {"", FakePlatform::kFolder};
+        const std::string taken = own + std::to_string(os.ticks + 2) + ".19.tmp";
         const auto renameFails = [&, renames = renames](const std::string& op,
                                                         const std::string& path) {
           return op == "moveFile" && (renames == 2 || (renames == 1 && path == taken)) ? 32u : 0u;
@@ -231,7 +231,8 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
 // Two users' sessions sharing the exe's folder each run a copy, which saves beside the other.
 TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
   frmMain& form = start(kDefaultFile);
-  const std::string mine = os.settingsPath() + ".4242." + std::to_string(os.ticks) + ".19.tmp";
+  // The name it would take first: of the moment it saves, after its pump.
+  const std::string mine = os.settingsPath() + ".4242." + std::to_string(os.ticks + 1) + ".19.tmp";
   const std::string writing = os.settingsPath() + ".77.1.tmp",
                     held = os.settingsPath() + ".77.2.tmp", left = os.settingsPath() + ".77.3.tmp";
   os.files[mine] = {"another copy's", 0x80, "", os.ticks};
@@ -247,7 +248,7 @@ TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
   EXPECT_TRUE(os.files.count(held)) << "one held open stays";
   EXPECT_FALSE(os.files.count(left)) << "an old leftover nobody holds goes";
   EXPECT_EQ(os.files.size(), 4u);
-  for (int i = 0; i < 5; ++i)
+  for (int i = 1; i <= 6; ++i)
     os.files[os.settingsPath() + ".4242." + std::to_string(os.ticks + i) + ".19.tmp"] = {
         "taken", 0x80, "", os.ticks};
   form.SetSettingsLine(frmMain::kLineInterval, "6");

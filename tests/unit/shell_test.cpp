@@ -8,9 +8,10 @@ namespace {
 
 using testing::MB;
 
-TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheList) {
+TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheListChangingNoClass) {
   FakePlatform os;
-  os.memory = {2048 * MB, 400 * MB, 400 * MB};  // below the default 30 %
+  os.memory = {2048 * MB, 400 * MB, 0};  // below the default 30 %; a run claims nothing
+  os.processes = {{4, "C:\\tool.exe", win::kHighPriorityClass}};
   frmMain form(os);
   bool pumpedWhileLoaded = false;
   os.onPump = [&] { pumpedWhileLoaded |= !form.blnLoading; };
@@ -36,8 +37,10 @@ TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheList) {
   os.runLoop();
   EXPECT_TRUE(os.trayIcon);
   EXPECT_FALSE(listedWithoutIcon) << "the icon, then the list";
-  EXPECT_EQ(form.lblProcesses.caption(), "Number of active processes : 0");
+  EXPECT_EQ(form.lblProcesses.caption(), "Number of active processes : 1");
+  EXPECT_EQ(os.classes(), std::vector<uint32_t>{win::kHighPriorityClass}) << "listed only";
   for (int tick = 0; tick < 11; ++tick) form.tmrGlobalTimer.fire();
+  os.runLoop();
   EXPECT_TRUE(form.lastRunEnded) << "the first refresh after start-up tests";
 }
 
@@ -59,48 +62,60 @@ TEST(StartUp, ASecondStartAsksTheFirstForItsWindowAndTouchesNothing) {
   }
 }
 
+// Whatever show state it was started with, the window is shown and hidden in a way that state
+// has no say in: into the tray (never a minimised or a maximised window on the screen), unless no
+// shell holds an icon for it yet; and whatever came meanwhile, the icon brings it back.
 TEST(StartUp, MinimisedItGoesIntoTheTrayWithoutShowingUnlessTheShellHasNoIconForIt) {
   // (show state, adds the shell refuses)
   for (const auto& [show, refusals] : {std::pair{win::kSwShowMinNoActive, 0},
                                        {win::kSwMinimize, 0},
                                        {win::kSwHide, 0},
-                                       {win::kSwShowMinNoActive, 1}}) {
+                                       {win::kSwShowMinNoActive, 1},
+                                       {win::kSwShowMaximized, 0}}) {
     SCOPED_TRACE(::testing::Message() << show << " " << refusals);
     FakePlatform os;
     os.memory = {2048 * MB, 1024 * MB, 1024 * MB};
     os.showCommand = show;
     os.trayRefusals = refusals;  // no shell yet
     frmMain form(os);
+    form.form.hWnd = 0x1234;
     bool everShown = false;
-    form.form.view = [&] { everShown |= form.form.visible(); };
+    os.onShow = [&] { everShown = true; };
     form.Form_Load();
     form.ShowAfterLoad();
     os.runLoop();
-    EXPECT_EQ(everShown, refusals > 0) << "never hidden without an icon";
+    EXPECT_EQ(everShown, refusals > 0 || show == win::kSwShowMaximized) << "hidden without icon";
     EXPECT_EQ(form.tmrTrayRetry.enabled(), refusals > 0);
+    EXPECT_FALSE(os.shown[0x1234].iconic || os.shown[0x1234].maximized);
     form.tmrTrayRetry.fire();
-    form.nidTray_Callback(win::kWmLButtonUp);
-    EXPECT_TRUE(form.form.visible()) << "the icon brings it back";
+    form.form.setWindowState(forms::WindowState::Normal);  // as a resize of a hidden window may
+    os.events.trayIcon(win::kWmLButtonUp, 0, 0);
+    EXPECT_TRUE(os.shown[0x1234].visible) << "the icon brings it back";
     EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
   }
 }
 
 // Each moment at which a message can arrive, of start-up (in the tray too), the exit, a run and a
 // save, with each message that can arrive there: what must always hold does.
-TEST(Moments, AtEveryPumpOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostOrLeftBehind) {
+TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostShownOrLeft) {
   const std::string read = "0\r\n1\r\n45\r\n0\r\n0\r\n0\r\n1", chosen = "2" + read.substr(1);
   using Act = std::function<void(frmMain&, FakePlatform&)>;
   const std::pair<const char*, Act> arrivals[] = {
       {"close", [](frmMain& f, FakePlatform&) { f.lblCmdClose_Click(); }},
-      {"session end", [](frmMain& f, FakePlatform&) { f.SessionEnding(); }},
-      {"second start", [](frmMain& f, FakePlatform&) { f.ShowRequested(); }},
-      {"shell restart", [](frmMain&, FakePlatform& os) { os.shellRestarted(); }},
+      {"session end", [](frmMain& f, FakePlatform& os) { os.sent([&] { f.SessionEnding(); }); }},
+      {"second start", [](frmMain&, FakePlatform& os) { os.events.showRequested(); }},
+      {"shell restart", [](frmMain&, FakePlatform& os) { os.shellEnded(), os.shellStarted(); }},
+      {"shell restart refusing",
+       [](frmMain&, FakePlatform& os) { os.shellEnded(), os.trayRefusals = 1, os.shellStarted(); }},
       {"density change",
        [](frmMain& f, FakePlatform& os) {
          const Answering answer(os);
          f.form.positionChanged(f.form.left() + 15, f.form.top());
        }},
       {"minimise", [](frmMain& f, FakePlatform&) { f.lblCmdMinimize_Click(); }},
+      {"icon click", [](frmMain&, FakePlatform& os) { os.events.trayIcon(win::kWmLButtonUp, 0, 0); }},
+      {"icon menu", [](frmMain&, FakePlatform& os) { os.events.trayIcon(win::kWmContextMenu, 0, 0); }},
+      {"About", [](frmMain& f, FakePlatform&) { f.lblAbout.Click(); }},
   };
   const auto start = [](frmMain& f, FakePlatform&) { f.Form_Load(), f.ShowAfterLoad(); };
   // Each from a window shown first (with a choice changed, which it saves) or not at all.
@@ -127,11 +142,18 @@ TEST(Moments, AtEveryPumpOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostOrLe
       os.memory = {2048 * MB, 1024 * MB, 0};  // a run claims nothing
       os.files[os.settingsPath()] = {read};
       frmMain form(os);
+      form.form.hWnd = 0x1234;
       if (from != kNothing) start(form, os), os.runLoop();
       if (from == kChanged) form.optRAMLevel.select(2);
       EXPECT_EQ(os.settingsFile(), read) << "a choice alone writes nothing";
-      bool iconGoneWhileAlive = false;
-      os.onPump = [&] { iconGoneWhileAlive |= from != kNothing && !os.ends && !os.trayIcon; };
+      bool lost = false, shownEnding = false, openedEnding = false;
+      os.onPump = [&] {
+        lost |= form.nidTray.wanted() && !form.blnEnding && !os.shown[0x1234].visible &&
+                !os.trayIcon;
+      };
+      os.onShow = [&] { shownEnding |= form.blnEnding; };
+      os.whileMenu = [&] { openedEnding |= form.blnEnding; };
+      os.whileModal = [&](Dialog& box) { openedEnding |= form.blnEnding, box.Cancel(); };
       const int first = os.pumps;
       os.arriveAt = k ? first + k : 0;
       os.arrival = [&] { arrival(form, os); };
@@ -141,11 +163,12 @@ TEST(Moments, AtEveryPumpOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostOrLe
       EXPECT_EQ(os.settingsFile(), from == kChanged ? chosen : read);
       EXPECT_LE(os.ends, 1);
       EXPECT_FALSE(os.ends && os.trayIcon) << "ended with its icon in place";
-      EXPECT_FALSE(iconGoneWhileAlive) << "the icon went before the last pump";
+      EXPECT_FALSE(lost) << "hidden without an icon";
+      EXPECT_FALSE(shownEnding) << "the window shown on the way out";
+      EXPECT_FALSE(openedEnding) << "a menu or a box opened on the way out";
       EXPECT_FALSE(os.ends && form.tmrGlobalTimer.enabled()) << "a refresh after the exit";
       EXPECT_FALSE(os.ends && form.tmrTimer.enabled()) << "a clock tick after the exit";
       EXPECT_EQ(os.samplesInAnswer, 0) << "a step inside an answer";
-      EXPECT_TRUE(os.ends || form.form.visible() || os.trayIcon) << "hidden without an icon";
       EXPECT_EQ(os.files.size(), 1u) << "a temporary file left";
       return 0;
     };
@@ -170,35 +193,49 @@ TEST_F(ShellTest, AStaleStepOfARunGivenUpAtTheSessionsEndDoesNothing) {
   form.cmdOptimizeNow_Click();
   auto stale = std::move(os.pending.front());
   os.pending.clear();
-  form.SessionEnding();
+  os.sent([&] { form.SessionEnding(); });
   EXPECT_FALSE(modOptimize::blnOptimizing) << "given up";
   EXPECT_TRUE(form.varRamBlocks.empty());
-  form.cmdOptimizeNow_Click();  // another run, as only a program still running could start
+  form.blnEnding = false;  // as only a program still running could start another
+  form.cmdOptimizeNow_Click();
   stale();
   EXPECT_EQ(os.pending.size(), 1u) << "the stale step started a second chain";
   EXPECT_EQ(form.prgProgress.value(), 0) << "the stale step claimed for the new run";
+}
+
+// A second start's request is answered at once: no step of a run under way goes on inside it.
+TEST_F(ShellTest, ASecondStartIsAnsweredWithoutAStepOfTheRunUnderWay) {
+  form.lblCmdMinimize_Click();
+  form.lngFreeRam = 40, form.lngUsedRam = 0;
+  form.cmdOptimizeNow_Click();
+  os.ticks += 100;
+  bool inside = false, stepped = false;
+  os.onMemoryStatus = [&] { stepped |= inside; };
+  inside = true;
+  os.events.showRequested();
+  inside = false;
+  EXPECT_FALSE(stepped);
+  EXPECT_TRUE(form.form.visible());
   os.runLoop();
 }
 
 TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboardAsk) {
   ASSERT_TRUE(os.trayIcon);
-  EXPECT_EQ(os.trayIcon->hWnd, 0x1234);
-  EXPECT_EQ(os.trayIcon->uCallbackMessage, win::kTrayCallbackMessage);
-  EXPECT_EQ(form.nidTray.uVersion, 4u);
+  EXPECT_EQ(form.nidTray.version(), 4u);
   EXPECT_EQ(os.trayTip(), "Click here to open Tarnwick Demo.") << "version 4 shows it if asked";
 
   // A right button's release alone opens nothing: the context-menu report after it does.
   for (uint32_t code : {0x200u, 0x201u, 0x203u, 0x204u, 0x205u, 0x206u, 0x400u, 0u})
-    form.nidTray_Callback(code);
+    os.events.trayIcon(code, 0, 0);
   EXPECT_TRUE(os.menuShown.empty());
   EXPECT_EQ(os.raised, 0);
-  form.nidTray_Callback(0x202);
+  os.events.trayIcon(0x202, 0, 0);
   EXPECT_EQ(os.raised, 0x1234) << "raised above the others";
   EXPECT_EQ(os.topmost, 0) << "then let go";
   form.lngFreeRam = 2, form.lngUsedRam = 0;
   os.menuChoice = 1;  // "Optimize Now"
-  form.nidTray_Callback(0x205, 10, 20);
-  form.nidTray_Callback(0x7B, 10, 20);
+  os.events.trayIcon(0x205, 10, 20);
+  os.events.trayIcon(0x7B, 10, 20);
   EXPECT_EQ(os.menuShown, (std::vector<std::string>{"Show Tarnwick", "Optimize Now", "-", "Exit"}));
   EXPECT_EQ(os.menuAt->x, 10);
   EXPECT_EQ(os.menuAt->y, 20);
@@ -206,12 +243,15 @@ TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboard
   os.runLoop();
 
   // Enter on the icon chosen by keyboard: the menu at the icon, one however often it is
-  // reported; dismissed, the keyboard goes back to the notification area.
+  // reported; dismissed, the keyboard goes back to the notification area, as it does not after
+  // the mouse's.
   os.menuChoice = -1;
-  int menus = 0;
-  os.whileMenu = [&] { menus += 1, form.nidTray_Callback(win::kNinKeySelect, 5, 6); };
+  os.events.trayIcon(0x205, 10, 20);
+  os.events.trayIcon(0x7B, 10, 20);
   EXPECT_FALSE(os.trayFocused);
-  form.nidTray_Callback(win::kNinKeySelect, 300, 1000);
+  int menus = 0;
+  os.whileMenu = [&] { menus += 1, os.events.trayIcon(win::kNinKeySelect, 5, 6); };
+  os.events.trayIcon(win::kNinKeySelect, 300, 1000);
   EXPECT_EQ(menus, 1);
   EXPECT_EQ(os.menuAt->y, 1000);
   EXPECT_TRUE(os.trayFocused);
@@ -221,10 +261,10 @@ TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboard
   os.newestTrayVersion = 0;
   form.RemoveFromSystemTray();
   form.AddToSystemTray();
-  EXPECT_EQ(form.nidTray.uVersion, 0u);
+  EXPECT_EQ(form.nidTray.version(), 0u);
   EXPECT_EQ(os.trayTip(), "Click here to open Tarnwick Demo.");
   os.menuChoice = 3;  // "Exit"
-  form.nidTray_Callback(0x205);
+  os.events.trayIcon(0x205, 0, 0);
   EXPECT_FALSE(os.menuAt);
   EXPECT_EQ(os.ends, 1);
 }
@@ -236,48 +276,52 @@ TEST_F(ShellTest, MinimisingHidesIntoTheTrayOnlyWithAnIconAndTheIconBringsItBack
   form.Form_KeyDown(win::kVbKeyEscape, 4);  // Alt+Esc is the system's
   EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
   form.Form_KeyDown(win::kVbKeyEscape, 0);  // as the minimise hot spot, never exit
-  EXPECT_FALSE(form.form.visible());
+  EXPECT_FALSE(os.shown[0x1234].visible);
   EXPECT_EQ(os.ends, 0);
   EXPECT_EQ(os.settingsFile(), testing::kDefaultFile) << "saved though nothing changed";
   os.menuChoice = 0;  // "Show Tarnwick"
-  form.nidTray_Callback(0x7B);
-  EXPECT_TRUE(form.form.visible());
+  os.events.trayIcon(0x7B, 0, 0);
+  EXPECT_TRUE(os.shown[0x1234].visible);
   EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
-  EXPECT_EQ(form.form.left(), -1920 * 15) << "kept on the screen, not thrown onto the main one";
-  EXPECT_EQ(form.form.top(), -4500);
+  EXPECT_EQ(os.shown[0x1234].x, -1920) << "kept on the screen, not thrown onto the main one";
+  EXPECT_EQ(os.shown[0x1234].y, -300);
   form.form.positionChanged(300, -15);
   form.lblCmdMinimize_Click();
   os.screen.top = 0;
-  form.ShowRequested();  // a second start
-  EXPECT_EQ(form.form.left(), 300);
-  EXPECT_EQ(form.form.top(), 0) << "a position below zero comes back as zero";
-  form.RestoreWindow();
-  EXPECT_TRUE(form.form.visible()) << "already shown: only raised";
+  os.events.showRequested();  // a second start
+  EXPECT_EQ(os.shown[0x1234].x, 20);
+  EXPECT_EQ(os.shown[0x1234].y, 0) << "a position below zero comes back as zero";
 
   form.RemoveFromSystemTray();
   os.trayRefusals = 2;  // Explorer not ready at logon
   form.AddToSystemTray();
   form.lblCmdMinimize_Click();
-  EXPECT_TRUE(form.form.visible()) << "no icon to come back by";
+  EXPECT_TRUE(os.shown[0x1234].visible) << "no icon to come back by";
   form.tmrTrayRetry.fire();
   EXPECT_FALSE(os.trayIcon);
   form.tmrTrayRetry.fire();
   EXPECT_TRUE(os.trayIcon);
   EXPECT_FALSE(form.tmrTrayRetry.enabled()) << "no more tries once it is there";
   form.lblCmdMinimize_Click();
-  EXPECT_FALSE(form.form.visible());
+  EXPECT_FALSE(os.shown[0x1234].visible);
 
-  // The shell ended and took the icon along: the window stays where it is, shown, until the
-  // icon is back; a new shell gets it back from the service by itself.
-  form.RestoreWindow();
-  os.trayIcon.reset();
-  form.lblCmdMinimize_Click();
-  EXPECT_TRUE(form.form.visible());
-  EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
-  os.shellRestarted();
+  // Explorer ends and starts again, refusing the icon at first: the window comes back, and the
+  // icon once the shell takes it; Explorer gone without a word: Minimize leaves the window where
+  // it is and tries the icon again.
+  os.shellEnded();
+  os.trayRefusals = 1;
+  os.shellStarted();
+  EXPECT_TRUE(os.shown[0x1234].visible) << "put away with no icon";
+  form.tmrTrayRetry.fire();
   EXPECT_EQ(os.trayTip(), "Click here to open Tarnwick Demo.");
+  os.shellEnded();
+  os.shellStarted(false);
   form.lblCmdMinimize_Click();
-  EXPECT_FALSE(form.form.visible());
+  EXPECT_TRUE(os.shown[0x1234].visible);
+  EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
+  form.tmrTrayRetry.fire();
+  form.lblCmdMinimize_Click();
+  EXPECT_FALSE(os.shown[0x1234].visible);
 }
 
 TEST_F(ShellTest, OnlyALeftPressOnTheBackgroundDragsAndTheAboutBoxShowsTitleVersionAndSite) {
@@ -296,9 +340,10 @@ TEST_F(ShellTest, OnlyALeftPressOnTheBackgroundDragsAndTheAboutBoxShowsTitleVers
     about.Cancel();
     EXPECT_TRUE(about.form.unloaded());
   };
+  os.version = {2, 10, 3};
   form.lblAbout.Click();
   EXPECT_EQ(texts,
-            (std::vector<std::string>{"About Tarnwick Demo", "Tarnwick Demo", "Version 1.0.0"}));
+            (std::vector<std::string>{"About Tarnwick Demo", "Tarnwick Demo", "Version 2.10.3"}));
   EXPECT_EQ(os.opened,
             std::vector<std::string>{std::string("Open ") + kSiteAddress + " from 77 shown 1"});
 }
@@ -396,7 +441,8 @@ TEST_F(PriorityTest, TheOldFamilyListsNamesOnlyAndOthersNothing) {
   os.platformId = 1;
   form.lngNonActivePriority = kBelow;
   int rowsAtPump = -1;  // this route lets events run between rows
-  os.pending.push_back([&] { rowsAtPump = form.lstProcessList.listCount(); });
+  os.post([&] { rowsAtPump = form.lstProcessList.listCount(); });
+  os.ticks += FakePlatform::kPostedPeriodMs;
   form.ListProcesses(false);
   EXPECT_EQ(rowsAtPump, 1);
   EXPECT_EQ(form.lstProcessList.items(), (testing::Lines{"EXPLORER.EXE", "TOOL.EXE"}));

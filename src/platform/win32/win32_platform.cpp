@@ -4,10 +4,12 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
 #include "base/runtime.h"
+#include "platform/win32/messages.h"
 #include "platform/win32/text.h"
 
 namespace tarnwick::win32 {
@@ -24,7 +26,9 @@ static_assert(win::kNimAdd == NIM_ADD && win::kNimModify == NIM_MODIFY &&
               win::kNimSetVersion == NIM_SETVERSION);
 static_assert(win::kWmContextMenu == WM_CONTEXTMENU && win::kNinKeySelect == NIN_KEYSELECT &&
               win::kNotifyIconVersion4 == NOTIFYICON_VERSION_4 && win::kVbKeyEscape == VK_ESCAPE);
-static_assert(win::kTrayCallbackMessage == WM_APP + 1 && kAsideBoxClosed != WM_APP + 1);
+static_assert(kTrayCallbackMessage == WM_APP + 1 && kAsideBoxClosed == WM_APP + 2);
+static_assert(win::kSwpNoZOrder == SWP_NOZORDER && win::kSwpNoActivate == SWP_NOACTIVATE &&
+              win::kSwpShowWindow == SWP_SHOWWINDOW && win::kSwpHideWindow == SWP_HIDEWINDOW);
 static_assert(win::kTh32csSnapProcess == TH32CS_SNAPPROCESS);
 static_assert(win::kProcessSetInformation == PROCESS_SET_INFORMATION &&
               win::kProcessQueryLimitedInformation == PROCESS_QUERY_LIMITED_INFORMATION);
@@ -53,6 +57,8 @@ static_assert(win::kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLAC
               win::kErrorUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
 static_assert(win::kSwHide == SW_HIDE && win::kSwShowNormal == SW_SHOWNORMAL &&
               win::kSwShowMinimized == SW_SHOWMINIMIZED && win::kSwMinimize == SW_MINIMIZE &&
+              win::kSwShowMaximized == SW_SHOWMAXIMIZED &&
+              win::kSwShowNoActivate == SW_SHOWNOACTIVATE &&
               win::kSwShowMinNoActive == SW_SHOWMINNOACTIVE &&
               win::kSwForceMinimize == SW_FORCEMINIMIZE);
 static_assert(win::kRestartNoCrash == RESTART_NO_CRASH && win::kRestartNoHang == RESTART_NO_HANG &&
@@ -73,7 +79,7 @@ void dispatch(MSG& msg) {
 DWORD WINAPI showAside(void* parameter) {
   auto* box = static_cast<AsideBox*>(parameter);
   MessageBoxW(box->owner, box->text.c_str(), box->title.c_str(), MB_OK | box->icon);
-  if (!PostMessageW(box->owner, kAsideBoxClosed, 0, reinterpret_cast<LPARAM>(box))) delete box;
+  if (!PostMessageW(box->back, kAsideBoxClosed, 0, reinterpret_cast<LPARAM>(box))) delete box;
   return 0;
 }
 
@@ -85,6 +91,90 @@ void endProgramLoops() {
 
 bool programEnding() {
   return ending;
+}
+
+bool waitServingSent(HANDLE object, DWORD ms) {
+  const ULONGLONG until = GetTickCount64() + ms;
+  for (ULONGLONG now = GetTickCount64(); now < until; now = GetTickCount64()) {
+    const DWORD woken = MsgWaitForMultipleObjects(object ? 1 : 0, &object, FALSE,
+                                                  static_cast<DWORD>(until - now), QS_SENDMESSAGE);
+    if (object && woken == WAIT_OBJECT_0) return true;
+    if (woken != WAIT_OBJECT_0 + (object ? 1 : 0)) break;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // serves what was sent
+  }
+  return false;
+}
+
+Win32Platform::Win32Platform(HINSTANCE instance)
+    : instance_(instance),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
+      showRequest_(RegisterWindowMessageW(kShowWindowMessage)),
+      tray_(instance) {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = eventsProc;
+  cls.hInstance = instance;
+  cls.lpszClassName = kEventsClass;
+  RegisterClassExW(&cls);
+  events_ = CreateWindowExW(WS_EX_TOOLWINDOW, kEventsClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, instance, this);
+  // Run elevated, it would otherwise hear neither the shell (its restart, the icon's events)
+  // nor a second start.
+  for (const UINT message : {taskbarCreated_, showRequest_, kTrayCallbackMessage})
+    ChangeWindowMessageFilterEx(events_, message, MSGFLT_ALLOW, nullptr);
+  tray_.attach(events_);
+}
+
+LRESULT CALLBACK Win32Platform::eventsProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(
+                          reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  bool handled = false;
+  if (self) skipOnError([&] { handled = self->onEvent(message, wParam, lParam); });
+  return handled ? 0 : DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool Win32Platform::onEvent(UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto deliver = [](const auto& handler, auto... arguments) {
+    if (handler) handler(arguments...);
+    return true;
+  };
+  if (message == taskbarCreated_) {
+    tray_.followTaskbar();  // the new taskbar's density
+    return deliver(shellEvents_.taskbarCreated);
+  }
+  if (message == showRequest_) return deliver(shellEvents_.showRequested);
+  switch (message) {
+    case kTrayCallbackMessage:
+      // Version 4 of the icon: the event in the low word, where it happened in wParam.
+      return deliver(shellEvents_.trayIcon, static_cast<uint32_t>(LOWORD(lParam)),
+                     static_cast<int>(static_cast<short>(LOWORD(wParam))),
+                     static_cast<int>(static_cast<short>(HIWORD(wParam))));
+    case WM_TIMER:
+      if (wParam == kPostedTimer) runPosted();
+      if (wParam >= kFirstCoreTimer && wParam - kFirstCoreTimer < timers_.size())
+        timers_[wParam - kFirstCoreTimer]->fire();
+      return true;
+    case kAsideBoxClosed: {
+      const std::unique_ptr<AsideBox> box(reinterpret_cast<AsideBox*>(lParam));
+      return deliver(box->closed);
+    }
+    case WM_DPICHANGED:
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+      tray_.followTaskbar();  // the taskbar's monitor may have another density now
+      return false;
+    case WM_CLOSE:
+      // What closes the program (taskkill, an installer) reaches the main window too: this one
+      // stays while the program decides, or a run refused its close would lose its timer.
+      return true;
+    default:
+      return false;
+  }
 }
 
 int runMessageLoop(HWND dialog, const std::function<bool()>& done) {
@@ -130,9 +220,13 @@ void Win32Platform::doEvents() {
 
 // One timer while anything waits, never set again meanwhile: setting it anew would start its
 // period over, and a run's steps, each about one period long, would wait a period between them.
+// A timer's message comes only when no input, painting or posted message waits, so posted work
+// never holds those up. Where the timer cannot be set, the handler would never run: refused.
 void Win32Platform::post(std::function<void()> handler) {
+  if (!ticking_ && !SetTimer(events_, kPostedTimer, USER_TIMER_MINIMUM, nullptr))
+    throw RuntimeError("Out of timers");
+  ticking_ = true;
   posted_.push_back(std::move(handler));
-  if (!ticking_) ticking_ = SetTimer(main_, kPostedTimer, USER_TIMER_MINIMUM, nullptr) != 0;
 }
 
 void Win32Platform::runPosted() {
@@ -141,7 +235,17 @@ void Win32Platform::runPosted() {
     posted_.pop_front();
     skipOnError(handler);  // which mostly posts the next
   }
-  if (posted_.empty() && ticking_) ticking_ = !KillTimer(main_, kPostedTimer);
+  if (posted_.empty() && ticking_) ticking_ = !KillTimer(events_, kPostedTimer);
+}
+
+void Win32Platform::setTimer(forms::Timer& timer) {
+  auto place = std::find(timers_.begin(), timers_.end(), &timer);
+  if (place == timers_.end()) place = timers_.insert(place, &timer);
+  const UINT_PTR id = kFirstCoreTimer + static_cast<UINT_PTR>(place - timers_.begin());
+  if (timer.enabled())
+    SetTimer(events_, id, timer.interval(), nullptr);
+  else
+    KillTimer(events_, id);
 }
 
 MemoryStatus Win32Platform::globalMemoryStatus() {
@@ -168,7 +272,8 @@ void Win32Platform::messageBoxAside(OsHandle owner, const std::string& text,
                                     std::function<void()> closed) {
   // Handed to a thread of its own, so that its modal loop is not nested inside the caller's; the
   // thread owns the box from here on, and hands it back to this thread when it is closed.
-  auto* box = new AsideBox{as<HWND>(owner), widen(text), widen(title), icon, std::move(closed)};
+  auto* box =
+      new AsideBox{as<HWND>(owner), events_, widen(text), widen(title), icon, std::move(closed)};
   if (const Handle thread(CreateThread(nullptr, 0, showAside, box, 0, nullptr)); thread) return;
   // No thread: nobody else has it.
   const std::unique_ptr<AsideBox> unshown(box);

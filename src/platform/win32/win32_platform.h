@@ -6,11 +6,12 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/scoped.h"
+#include "platform/win32/notify_area.h"
 #include "platform/win32/system_library.h"
-#include "platform/win32/tray_icon.h"
 
 namespace tarnwick::win32 {
 
@@ -20,18 +21,10 @@ T as(OsHandle value) {
   return reinterpret_cast<T>(value);
 }
 
-// What the main window is sent when a box shown aside has been closed (lParam: the box).
-inline constexpr UINT kAsideBoxClosed = WM_APP + 2;
-// The timer that runs posted handlers, one a tick, while any waits: a timer's message comes only
-// when no input, painting or posted message waits, so posted work never holds those up.
-inline constexpr UINT_PTR kPostedTimer = 0x100;
-// What a second start sends the running instance: show your window.
-inline constexpr wchar_t kShowWindowMessage[] = L"Tarnwick Demo: show the window";
-inline constexpr wchar_t kMainClass[] = L"TarnwickMain";
-
-// A box shown aside, from its own thread back to the window's, which runs `closed` and frees it.
+// A box shown aside, from its own thread back to the platform's window, which runs `closed` and
+// frees it.
 struct AsideBox {
-  HWND owner;
+  HWND owner, back;  // over which it is modal; where it is handed back
   std::wstring text, title;
   UINT icon;
   std::function<void()> closed;
@@ -44,21 +37,28 @@ int runMessageLoop(HWND dialog, const std::function<bool()>& done);
 // reached; the program is ending.
 void endProgramLoops();
 bool programEnding();
+// Waits for `object` (none: only the time) at most `ms`, answering meanwhile what this thread is
+// sent, as a thread with windows must; whether the object was signalled.
+bool waitServingSent(HANDLE object, DWORD ms);
+// The window was made active while a modal box of its own holds it disabled: the box comes
+// forward, so that the keys the user types next go there.
+void activateModalBoxOf(HWND window);
 
 class Win32Platform final : public Platform {
  public:
-  explicit Win32Platform(HINSTANCE instance) : instance_(instance), tray_(instance) {}
+  // Makes the platform's own window (messages.h), where its timers tick and the shell's and a
+  // second start's messages arrive.
+  explicit Win32Platform(HINSTANCE instance);
 
   MemoryStatus globalMemoryStatus() override;
   TimeOfDay localTime() override;
   uint64_t tickCount() override { return GetTickCount64(); }
-  void sleep(unsigned milliseconds) override { Sleep(milliseconds); }
+  void sleep(unsigned milliseconds) override { waitServingSent(nullptr, milliseconds); }
   void doEvents() override;
   void post(std::function<void()> handler) override;
   void beginAnswer() override { ++answering_; }
   void endAnswer() override { --answering_; }
-  // Runs the oldest posted handler: the main window's kPostedTimer ticked.
-  void runPosted();
+  void setTimer(forms::Timer& timer) override;
 
   std::string exeFolder() override;
   std::string localAppDataFolder() override;
@@ -101,13 +101,19 @@ class Win32Platform final : public Platform {
                        intptr_t lParam) override;
   bool setWindowPos(OsHandle window, OsHandle insertAfter, int x, int y, int cx, int cy,
                     uint32_t flags) override;
+  bool isIconic(OsHandle window) override { return IsIconic(as<HWND>(window)); }
+  bool setShowCommand(OsHandle window, uint32_t showCommand) override;
+  unsigned windowDpi(OsHandle window) override;
   void activateWindow(OsHandle window) override;
   int popupMenu(OsHandle owner, const std::vector<std::string>& captions,
                 std::optional<ScreenPoint> at) override;
   void showModal(Dialog& dialog, OsHandle owner) override;
   ScreenRect virtualScreen() override;
 
-  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override;
+  bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
+    return tray_.notify(message, data);
+  }
+  void listen(ShellEvents events) override { shellEvents_ = std::move(events); }
   bool shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                     const std::string& parameters, const std::string& directory, int show) override;
   bool startProgram(const std::string& path) override;
@@ -132,23 +138,31 @@ class Win32Platform final : public Platform {
                        uint32_t icon, std::function<void()> closed) override;
 
   HINSTANCE instance() const { return instance_; }
-  TrayIcon& tray() { return tray_; }
   // The window whose keyboard navigation the pump handles, and which positions are scaled for.
   void setMainWindow(HWND window) { main_ = window; }
   // What shows a dialog of the core as a real window: the window toolkit above the core.
   void setModalHost(std::function<void(Dialog&, HWND owner)> host) { modalHost_ = std::move(host); }
 
  private:
+  static LRESULT CALLBACK eventsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The platform window's messages: its timers, the shell's, a second start's, boxes shown aside.
+  bool onEvent(UINT message, WPARAM wParam, LPARAM lParam);
+  // Runs the oldest posted handler: kPostedTimer ticked.
+  void runPosted();
+
   HINSTANCE instance_;
+  HWND events_ = nullptr;
+  UINT taskbarCreated_ = 0, showRequest_ = 0;
+  ShellEvents shellEvents_;
+  std::vector<forms::Timer*> timers_;  // timer id kFirstCoreTimer + its place
   HWND main_ = nullptr;
-  HWND menuHost_ = nullptr;  // owns the tray's menu while a box of another thread is up
   std::function<void(Dialog&, HWND)> modalHost_;
   // The scheduler's whole state: what waits to run, whether kPostedTimer runs for it, and how
   // many answers are under way, one inside another.
   std::deque<std::function<void()>> posted_;
   bool ticking_ = false;
   int answering_ = 0;
-  TrayIcon tray_;
+  NotifyArea tray_;
   Handle instanceObject_;
 };
 

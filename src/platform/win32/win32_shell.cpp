@@ -7,14 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/messages.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace tarnwick::win32 {
-
-bool Win32Platform::shellNotifyIcon(uint32_t message, const NotifyIconData& data) {
-  return tray_.notify(message, data);
-}
 
 bool Win32Platform::shellExecute(OsHandle parent, const std::string& verb, const std::string& file,
                                  const std::string& parameters, const std::string& directory,
@@ -86,15 +83,15 @@ uint32_t Win32Platform::createInstanceObject() {
 }
 
 void Win32Platform::showOtherInstance() {
-  // Our own window, not yet shown, has the same class: the other one is the one to ask.
-  for (HWND running = FindWindowExW(nullptr, nullptr, kMainClass, nullptr); running;
-       running = FindWindowExW(nullptr, running, kMainClass, nullptr)) {
+  // This one's own window has the same class: the other one is the one to ask.
+  for (HWND running = FindWindowExW(nullptr, nullptr, kEventsClass, nullptr); running;
+       running = FindWindowExW(nullptr, running, kEventsClass, nullptr)) {
     DWORD pid = 0;
     GetWindowThreadProcessId(running, &pid);
     if (pid == GetCurrentProcessId()) continue;
     // This start came from the user, so it may hand the right to come to the front on.
     AllowSetForegroundWindow(pid);
-    PostMessageW(running, RegisterWindowMessageW(kShowWindowMessage), 0, 0);
+    PostMessageW(running, showRequest_, 0, 0);
   }
 }
 

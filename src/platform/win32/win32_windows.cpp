@@ -54,7 +54,19 @@ HWND modalBoxOf(HWND window) {
   return search.found;
 }
 
+bool inMenu() {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
+}
+
 }  // namespace
+
+// Not while a menu is up: the menu's owner must keep the foreground until it closes.
+void activateModalBoxOf(HWND window) {
+  if (IsWindowEnabled(window) || GetForegroundWindow() != window || inMenu()) return;
+  if (const HWND box = modalBoxOf(window)) SetForegroundWindow(box);
+}
 
 // The keyboard's focus follows the activation (the window base's WM_ACTIVATE): to the control the
 // user left it on, or to the first.
@@ -85,28 +97,39 @@ int Win32Platform::popupMenu(OsHandle owner, const std::vector<std::string>& cap
   // The owner receives all the menu's messages inside this thread's menu loop, so it is a window
   // of this thread, and one that can take the foreground, without which the menu would not close
   // when the user clicks elsewhere: the window; or the modal box that holds it disabled, if that
-  // is of this thread (the About box); or else (the refusal box runs on a thread of its own) a
-  // hidden window of this thread that nothing disables.
+  // is of this thread (the About box); or else (the refusal box runs on a thread of its own) the
+  // platform's own window, hidden, which nothing disables.
   const HWND window = as<HWND>(owner);
   HWND menuOwner = window;
   if (!IsWindowEnabled(window)) {
     const HWND box = modalBoxOf(window);
-    if (box && GetWindowThreadProcessId(box, nullptr) == GetCurrentThreadId()) {
+    if (box && GetWindowThreadProcessId(box, nullptr) == GetCurrentThreadId())
       menuOwner = box;
-    } else {
-      if (!menuHost_)
-        menuHost_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                    nullptr, instance_, nullptr);
-      if (menuHost_) menuOwner = menuHost_;
-    }
+    else if (events_)
+      menuOwner = events_;
   }
   SetForegroundWindow(menuOwner);
   const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, where.x, where.y, 0,
                                     menuOwner, nullptr);
   PostMessageW(menuOwner, WM_NULL, 0, 0);
   // A box of another thread that holds the window disabled gets the keyboard back.
-  if (menuOwner == menuHost_) activateWindow(owner);
+  if (menuOwner == events_) activateWindow(owner);
   return chosen - 1;
+}
+
+// SetWindowPlacement, where ShowWindow would the first time put in the show state whoever
+// started the program asked for.
+bool Win32Platform::setShowCommand(OsHandle target, uint32_t showCommand) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(as<HWND>(target), &placement)) return false;
+  placement.flags = 0;
+  placement.showCmd = showCommand;
+  return SetWindowPlacement(as<HWND>(target), &placement);
+}
+
+unsigned Win32Platform::windowDpi(OsHandle target) {
+  return dpiOf(as<HWND>(target));
 }
 
 ScreenRect Win32Platform::virtualScreen() {
