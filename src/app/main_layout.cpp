@@ -40,7 +40,7 @@ std::vector<Placement> frmMain::layout() {
       {kIdPicture3, {3240, 5160, 2535, 375}, kIdNone, Container{}, {}, "Other applications"},
       {kIdNonActive0, {360, 50, 975, 255}, kIdPicture3, OptionButton{&optNonActive, 0}},
       {kIdNonActive1, {1560, 50, 975, 255}, kIdPicture3, OptionButton{&optNonActive, 1}},
-      {kIdProcesses, {380, 5640, 5535, 255}, kIdNone, &lblProcesses, bold},
+      {kIdProcesses, {380, 5640, 5535, 255}, kIdNone, &lblProcesses, {"Tahoma", 8, true}},
       {kIdProcessList, {380, 5880, 5535, 1815}, kIdNone, &lstProcessList, {}, "Active processes"},
   };
   // The RAM levels' buttons right after their container, in tab order.
