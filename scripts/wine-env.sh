@@ -3,7 +3,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD="$ROOT/build"
 export WINEPREFIX="$BUILD/wine"
 export WINEARCH=win64
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer, and no debugger window waiting on a crash.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 

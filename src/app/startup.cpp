@@ -107,7 +107,8 @@ void frmMain::ShowAfterLoad() {
                          if (!intoTray) return;
                          // Put away by Form_Resize, which saves; shown where no shell holds an
                          // icon yet, since nothing else would bring it back.
-                         if (nidTray.shown()) return form.setWindowState(forms::WindowState::Minimized);
+                         if (nidTray.shown())
+                           return form.setWindowState(forms::WindowState::Minimized);
                          form.setVisible(true);
                          platform_.activateWindow(form.hWnd);
                        }),

@@ -20,7 +20,8 @@ bool TrayIcon::show(const std::string& tip) {
   nid_.szTip.resize(64, ' ');
   nid_.uVersion = 0;
   // An add that timed out may still have put the icon there; then only a change finds it.
-  shown_ = shell_.shellNotifyIcon(win::kNimAdd, nid_) || shell_.shellNotifyIcon(win::kNimModify, nid_);
+  shown_ =
+      shell_.shellNotifyIcon(win::kNimAdd, nid_) || shell_.shellNotifyIcon(win::kNimModify, nid_);
   // Version 4 tells a keyboard's choice of the icon from the mouse's, and where the icon is; a
   // shell without it keeps reporting plain mouse messages.
   NotifyIconData versioned = nid_;

@@ -198,11 +198,10 @@ void ControlSet::create(HWND parent, HINSTANCE instance, PumpApi& pump,
                       WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, owner, nullptr, instance, nullptr);
     // In place from the start: one sizing pass, not two.
     const RECT r = placed(placement, dpi);
-    const HWND child =
-        CreateWindowExW(kind.exStyle, kind.cls, labelled ? L"" : widen(kind.caption).c_str(),
-                        kind.style, r.left, r.top, r.right, r.bottom, owner,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance,
-                        nullptr);
+    const HWND child = CreateWindowExW(
+        kind.exStyle, kind.cls, labelled ? L"" : widen(kind.caption).c_str(), kind.style, r.left,
+        r.top, r.right, r.bottom, owner,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(placement.id)), instance, nullptr);
     if (std::holds_alternative<forms::UpDown*>(placement.model)) {
       // A fixed position inside a range, so both arrows always notify; the program keeps the
       // interval itself.
@@ -263,7 +262,9 @@ void ControlSet::bind(Child& child) {
   const HWND h = child.hwnd;
   std::visit(
       Overloaded{
-          [h](const Link& link) { link.model->view = [h, m = link.model] { setText(h, m->caption()); }; },
+          [h](const Link& link) {
+            link.model->view = [h, m = link.model] { setText(h, m->caption()); };
+          },
           [h](forms::Label* m) { m->view = [h, m] { setText(h, m->caption()); }; },
           [this](const OptionButton& option) { bindOptions(option.group); },
           [h](forms::CheckBox* m) {
@@ -294,7 +295,9 @@ void ControlSet::bind(Child& child) {
           },
           [h](forms::ListBox* m) {
             m->hWnd = reinterpret_cast<intptr_t>(h);
-            m->view = [h, m](forms::ListBox::Op op, int index) { showListChange(h, *m, op, index); };
+            m->view = [h, m](forms::ListBox::Op op, int index) {
+              showListChange(h, *m, op, index);
+            };
           },
           [](const auto&) {},
       },

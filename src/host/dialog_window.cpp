@@ -59,8 +59,7 @@ void DialogWindow::runModal(HWND owner) {
   // Another box may hold the owner disabled already (the refusal to close): it stays so.
   const bool ownerWasDisabled = EnableWindow(owner, FALSE);
   // Not ShowWindow, which the first time would show it as whoever started the program asked.
-  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-               SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
   controls_.show();
   SetFocus(GetDlgItem(hwnd_, IDOK));
   runMessageLoop(hwnd_, [this] { return dialog_.form.unloaded(); });

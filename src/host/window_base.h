@@ -91,8 +91,11 @@ class WindowBase {
         break;
       case WM_WINDOWPOSCHANGED:
         // Shown again (from the tray): the keyboard starts at the first control, wherever the
-        // mouse left it.
-        if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) focus_ = nullptr;
+        // mouse left it; now, where the window never stopped being the active one.
+        if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) {
+          focus_ = nullptr;
+          if (GetActiveWindow() == hwnd_) takeFocus(WA_ACTIVE);
+        }
         break;
       default:
         break;

@@ -52,8 +52,7 @@ inline constexpr uint32_t kErrorInvalidFunction = 1, kErrorFileNotFound = 2,
 // ReplaceFileW's own: the old file could not be removed (both keep their names); the new one
 // could not be renamed (given a backup name, both keep their names); nor the old one put back
 // (the old under the backup name, the new under its own, neither under the file's name).
-inline constexpr uint32_t kErrorUnableToRemoveReplaced = 1175,
-                          kErrorUnableToMoveReplacement = 1176,
+inline constexpr uint32_t kErrorUnableToRemoveReplaced = 1175, kErrorUnableToMoveReplacement = 1176,
                           kErrorUnableToMoveReplacement2 = 1177;
 // Show states a program can be started with (STARTUPINFO's wShowWindow).
 inline constexpr uint32_t kSwHide = 0, kSwShowNormal = 1, kSwShowMinimized = 2,

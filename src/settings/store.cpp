@@ -66,9 +66,9 @@ bool makeFolder(FileApi& files, const std::string& folder) {
 // What a replace or a rename that did not go through leaves the save to do.
 enum class Outcome {
   kDone,
-  kAgain,      // both files keep their names; one is held for a moment (a scanner, an indexer)
-  kRename,     // nothing to replace there (a volume that cannot, or the old file gone)
-  kAside,      // the old file under the backup name, the new under its own: neither in place
+  kAgain,   // both files keep their names; one is held for a moment (a scanner, an indexer)
+  kRename,  // nothing to replace there (a volume that cannot, or the old file gone)
+  kAside,   // the old file under the backup name, the new under its own: neither in place
   kFailed,
 };
 

@@ -281,6 +281,16 @@ class App {
            GetExitCodeProcess(process_.hProcess, &code) && code == 0;
   }
   HWND window() const { return window_; }
+  // How long after `from` (GetSystemTimeAsFileTime) the process ended, as the system recorded it.
+  std::chrono::milliseconds endedAfter(const FILETIME& from) const {
+    FILETIME created, ended, kernel, user;
+    GetProcessTimes(process_.hProcess, &created, &ended, &kernel, &user);
+    const auto ticks = [](const FILETIME& t) {  // 100 ns each
+      return static_cast<long long>((static_cast<uint64_t>(t.dwHighDateTime) << 32) |
+                                    t.dwLowDateTime);
+    };
+    return std::chrono::milliseconds((ticks(ended) - ticks(from)) / 10000);
+  }
   // A control of the main window, in a container or not.
   HWND control(int id) const {
     if (const HWND direct = GetDlgItem(window_, id)) return direct;

@@ -88,7 +88,7 @@ class FakePlatform final : public Platform {
   }
   void runLoop(const std::function<void()>& between = nullptr) {
     while (!pending.empty() && !ends) {  // the end stops the loop
-      moment();  // what arrives may run the rest itself
+      moment();                          // what arrives may run the rest itself
       if (pending.empty() || ends) break;
       uint64_t next = postedDue;
       for (const auto& [timer, at] : timers) next = std::min(next, at);

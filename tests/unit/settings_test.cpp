@@ -125,9 +125,9 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   // last refused, as a sync client does with a file just written.
   int readRefusals = 4, replaceRefusals = 4;
   os.failing = [&](const std::string& op, const std::string&) {
-    return (op == "readWholeFile" && readRefusals-- > 0)  ? 1u
+    return (op == "readWholeFile" && readRefusals-- > 0)    ? 1u
            : (op == "replaceFile" && replaceRefusals-- > 0) ? 32u  // a sharing violation
-                                                             : 0u;
+                                                            : 0u;
   };
   uint64_t before = os.ticks;
   frmMain& form = start("2\r\n1\r\n7\r\n0\r\n0\r\n0\r\n1");
@@ -189,8 +189,8 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
   for (const auto& [step, error, found] : failures) {
     for (const int renames : {0, 1, 2}) {
       for (const uint32_t attributes : {0x80u, FakePlatform::kReadOnly | FakePlatform::kHidden}) {
-        SCOPED_TRACE(::testing::Message() << step << " " << error << " " << renames << " "
-                                          << attributes);
+        SCOPED_TRACE(::testing::Message()
+                     << step << " " << error << " " << renames << " " << attributes);
         os.failing = nullptr;
         os.files = {{os.settingsPath(), {kDefaultFile, attributes, "its security"}}};
         frmMain& form = start(std::nullopt);
@@ -204,7 +204,8 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
           return op == "moveFile" && (renames == 2 || (renames == 1 && path == taken)) ? 32u : 0u;
         };
         int calls = 0;
-        os.failing = [&](const std::string& op, const std::string& path) {
+        os.failing = [&, step = step, error = error](const std::string& op,
+                                                     const std::string& path) {
           if (op == step && (op != "replaceFile" || calls++ == 0)) return error;
           return renameFails(op, path);
         };

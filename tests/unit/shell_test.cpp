@@ -113,8 +113,10 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
          f.form.positionChanged(f.form.left() + 15, f.form.top());
        }},
       {"minimise", [](frmMain& f, FakePlatform&) { f.lblCmdMinimize_Click(); }},
-      {"icon click", [](frmMain&, FakePlatform& os) { os.events.trayIcon(win::kWmLButtonUp, 0, 0); }},
-      {"icon menu", [](frmMain&, FakePlatform& os) { os.events.trayIcon(win::kWmContextMenu, 0, 0); }},
+      {"icon click",
+       [](frmMain&, FakePlatform& os) { os.events.trayIcon(win::kWmLButtonUp, 0, 0); }},
+      {"icon menu",
+       [](frmMain&, FakePlatform& os) { os.events.trayIcon(win::kWmContextMenu, 0, 0); }},
       {"About", [](frmMain& f, FakePlatform&) { f.lblAbout.Click(); }},
   };
   const auto start = [](frmMain& f, FakePlatform&) { f.Form_Load(), f.ShowAfterLoad(); };
@@ -148,8 +150,8 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
       EXPECT_EQ(os.settingsFile(), read) << "a choice alone writes nothing";
       bool lost = false, shownEnding = false, openedEnding = false;
       os.onPump = [&] {
-        lost |= form.nidTray.wanted() && !form.blnEnding && !os.shown[0x1234].visible &&
-                !os.trayIcon;
+        lost |=
+            form.nidTray.wanted() && !form.blnEnding && !os.shown[0x1234].visible && !os.trayIcon;
       };
       os.onShow = [&] { shownEnding |= form.blnEnding; };
       os.whileMenu = [&] { openedEnding |= form.blnEnding; };

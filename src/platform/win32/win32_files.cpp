@@ -134,7 +134,7 @@ std::optional<std::string> Win32Platform::readWholeFile(const std::string& path)
 }
 
 uint32_t Win32Platform::replaceFile(const std::string& replacement, const std::string& replaced,
-                                   const std::string& backup) {
+                                    const std::string& backup) {
   if (ReplaceFileW(widen(replaced).c_str(), widen(replacement).c_str(), widen(backup).c_str(),
                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
     return 0;

@@ -129,9 +129,9 @@ Win32Platform::Win32Platform(HINSTANCE instance)
 LRESULT CALLBACK Win32Platform::eventsProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
   if (message == WM_NCCREATE)
-    SetWindowLongPtrW(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(
-                          reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    SetWindowLongPtrW(
+        window, GWLP_USERDATA,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
   auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   bool handled = false;
   if (self) skipOnError([&] { handled = self->onEvent(message, wParam, lParam); });
