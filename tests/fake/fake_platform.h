@@ -336,8 +336,6 @@ class FakePlatform final : public Platform {
   std::vector<std::string> menuShown;
   std::optional<ScreenPoint> menuAt;
   int menuChoice = -1;
-  // Windows of another thread, which cannot own a menu of this one (boxes shown aside).
-  std::set<OsHandle> otherThreadWindows;
   std::function<void()> whileMenu;          // the user, while the menu is up
   std::function<void(Dialog&)> whileModal;  // the user, while a dialog is up
   ScreenRect screen{0, 0, 1920 * 15, 1080 * 15};
@@ -374,9 +372,8 @@ class FakePlatform final : public Platform {
   }
   unsigned windowDpi(OsHandle) override { return dpi; }
   void activateWindow(OsHandle) override {}
-  int popupMenu(OsHandle owner, const std::vector<std::string>& captions,
+  int popupMenu(OsHandle, const std::vector<std::string>& captions,
                 std::optional<ScreenPoint> at) override {
-    if (otherThreadWindows.count(owner)) return -1;
     menuShown = captions, menuAt = at;
     if (whileMenu) whileMenu();
     return menuChoice;
@@ -501,7 +498,6 @@ class FakePlatform final : public Platform {
   void messageBoxAside(OsHandle owner, const std::string& text, const std::string& title,
                        uint32_t icon, std::function<void()> closed) override {
     boxes.push_back({owner, title, text, icon, std::move(closed)});
-    otherThreadWindows.insert(0x9000 + static_cast<OsHandle>(boxes.size()));
   }
 
  private:

@@ -129,6 +129,13 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
          os.showCommand = win::kSwShowMinNoActive, start(f, os);
        }},
       {"exit", kChanged, [](frmMain& f, FakePlatform&) { f.lblCmdClose_Click(); }},
+      {"exit, the file held a moment", kChanged,
+       [](frmMain& f, FakePlatform& os) {
+         os.failing = [refusals = 2](const std::string& op, const std::string&) mutable {
+           return op == "replaceFile" && refusals-- > 0 ? win::kErrorSharingViolation : 0u;
+         };
+         f.lblCmdClose_Click();
+       }},
       {"run", kShown,
        [](frmMain& f, FakePlatform&) {
          f.lngFreeRam = 40, f.lngUsedRam = 0;
