@@ -36,7 +36,7 @@ class frmMain {
   forms::TextBox txtInterval{"0", 5};
   forms::UpDown UpDown;
   forms::Label Label1{"minutes."};
-  forms::ComboBox cbbPercent{{"10%", "20%", "30%"}};
+  forms::ComboBox cbbPercent{choices::freeLimitCaptions()};
   forms::Label Label2{"Total Ram :"}, lblTotalRam{"0"};
   forms::Label Label3{"Free Ram :"}, lblFreeRam{"0"};
   forms::Label cmdOptimizeNow;

@@ -2,6 +2,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/choices.h"
 #include "app/frmMain.h"
 #include "base/runtime.h"
 
@@ -9,10 +10,18 @@ namespace tarnwick {
 
 namespace {
 
-// The line table's defaults: "Moderate", no interval optimisation, 20 minutes, the low-memory
-// trigger on at "30%", both priorities "Normal".
-constexpr std::array<const char*, frmMain::kLineNonActive + 1> kDefaultLines = {"1", "0", "20", "1",
-                                                                                "2", "1", "0"};
+// The line table's defaults: the default file's RAM level ("Moderate"), no interval
+// optimisation, 20 minutes, the low-memory trigger on at "30%", both priorities "Normal".
+std::string defaultLine(int line) {
+  constexpr std::array<const char*, frmMain::kLineNonActive + 1> kRest = {"",  "0", "20", "1",
+                                                                          "2", "1", "0"};
+  return line == frmMain::kLineRamLevel ? std::to_string(choices::kDefaultRamLevel) : kRest[line];
+}
+std::vector<std::string> defaultLines() {
+  std::vector<std::string> lines;
+  for (int line = 0; line <= frmMain::kLineNonActive; ++line) lines.push_back(defaultLine(line));
+  return lines;
+}
 // Older editors start a file with it.
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // Antivirus, backup and sync clients hold a file for a moment: a few tries over about a second
@@ -223,9 +232,8 @@ void frmMain::CheckSettings() {
             strSettingsLeft = left->path;
           return;
         }
-        const std::vector<std::string> defaults(kDefaultLines.begin(), kDefaultLines.end());
         // Never over a hidden or system file of that name, which counts as absent.
-        writeSafely(platform_, path, joinLines(defaults), false);
+        writeSafely(platform_, path, joinLines(defaultLines()), false);
       });
 }
 
@@ -259,7 +267,7 @@ void frmMain::LoadFiles(const std::string& strPath, const std::string& strFileNa
                      // No file at all (a medium that cannot be written): the default choices all
                      // the same.
                      if (!strSettingsAsRead && !unreadable) {
-                       for (const char* line : kDefaultLines) SettingsList.addItem(line);
+                       for (std::string& line : defaultLines()) SettingsList.addItem(line);
                        return;
                      }
                      for (std::string& line : splitLines(text)) {
@@ -317,10 +325,7 @@ void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& 
 void frmMain::SetSettingsLine(SettingsLine line, std::string text) {
   if (blnSettingsUnread) ReadHeldSettings();
   blnChoicesChanged = true;
-  while (lstSettings.listCount() < line) {
-    const auto missing = static_cast<size_t>(lstSettings.listCount());
-    lstSettings.addItem(kDefaultLines[missing]);
-  }
+  while (lstSettings.listCount() < line) lstSettings.addItem(defaultLine(lstSettings.listCount()));
   if (lstSettings.listCount() == line)
     lstSettings.addItem(std::move(text));
   else
