@@ -1,10 +1,10 @@
 // The floor the program is measured against: a bare window made the way the program makes
 // its own (the same manifest with common controls 6, class, styles and centring), with the
-// program's two timers, doing nothing.
+// program's two timers, doing nothing; started with "hidden", never shown.
 #include <windows.h>
 #include <commctrl.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
@@ -28,7 +28,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                (work.top + work.bottom - 535) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   SetTimer(window, 1, 200, nullptr);
   SetTimer(window, 2, 987, nullptr);
-  ShowWindow(window, SW_SHOW);
+  if (lstrcmpW(commandLine, L"hidden") != 0) ShowWindow(window, SW_SHOW);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   return 0;

@@ -85,14 +85,20 @@ void frmMain::Form_Load() {
 
 // What the window's first frame does not show (the icon in the notification area, the list of
 // processes) comes right after it, in this order: the window appears sooner, and by the time a
-// user could look for either, both are there. Started minimised, the window goes straight into
-// the tray once the icon is there, or shows after all where the shell has none for it.
+// user could look for either, both are there. Started minimised, the icon is all there is to
+// see: it comes at once, and the window goes straight into the tray, or shows after all where the
+// shell has none for it yet, since nothing else would bring it back.
 void frmMain::ShowAfterLoad() {
   if (blnEnding) return;
   const bool intoTray = choices::startsInTray(platform_.startupShowCommand());
-  if (!intoTray) {
-    skipOnErrorSteps([&] { form.setVisible(true); }, [&] { platform_.activateWindow(form.hWnd); });
-  }
+  skipOnError([&] {
+    if (!intoTray) return form.setVisible(true);
+    AddToSystemTray();
+    // Put away by Form_Resize, which saves.
+    if (nidTray.shown()) return form.setWindowState(forms::WindowState::Minimized);
+    form.setVisible(true);
+  });
+  if (form.visible()) skipOnError([&] { platform_.activateWindow(form.hWnd); });
   skipOnError([&] {
     platform_.post([this, intoTray] {
       const auto step = [this](auto body) {
@@ -103,14 +109,7 @@ void frmMain::ShowAfterLoad() {
         };
       };
       skipOnErrorSteps(step([&] {
-                         AddToSystemTray();
-                         if (!intoTray) return;
-                         // Put away by Form_Resize, which saves; shown where no shell holds an
-                         // icon yet, since nothing else would bring it back.
-                         if (nidTray.shown())
-                           return form.setWindowState(forms::WindowState::Minimized);
-                         form.setVisible(true);
-                         platform_.activateWindow(form.hWnd);
+                         if (!intoTray) AddToSystemTray();
                        }),
                        step([&] { ListProcesses(true); }));
     });

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdlib>
 
@@ -41,10 +40,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     OutputDebugStringA(what);
     OutputDebugStringA("\n");
   };
-  INITCOMMONCONTROLSEX controls{sizeof controls,
-                                ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
-
   tarnwick::win32::Win32Platform platform(instance);
   platform.setModalHost([&platform](tarnwick::Dialog& dialog, HWND owner) {
     tarnwick::win32::DialogWindow(platform, dialog).runModal(owner);

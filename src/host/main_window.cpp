@@ -39,6 +39,10 @@ void MainWindow::onView() {
 }
 
 void MainWindow::makeControls() {
+  // Only now: a start into the tray that is never opened pays for none of it.
+  INITCOMMONCONTROLSEX classes{sizeof classes,
+                               ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
   version_ = widen(versionText(platform_.programVersion()));
   layout_ = core_.layout();
   controls_.drawHotSpot = [this](const DRAWITEMSTRUCT& item) { drawHotSpot(item); };
