@@ -289,7 +289,6 @@ void frmMain::ReadHeldSettings() {
   blnSettingsUnread = false;
   std::optional<std::string> bytes;
   skipOnError([&] { bytes = platform_.readWholeFile(SettingsReadPath(strPath, strFileName)); });
-  lstSettings.clear();
   std::vector<std::string> lines = {std::to_string(optRAMLevel.selected()),
                                     std::to_string(chkAutoOptimize[0].value()),
                                     txtInterval.text(),

@@ -48,11 +48,19 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
             "T1T12345T\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
             "C1C2vO0vvL2vL-1FRFFFVVVKbbb");
 
-  const std::function<void()> refused[] = {
-      [&] { check.setValue(3); },   [&] { check.setValue(-1); },    [&] { group.select(3); },
-      [&] { group.select(-1); },    [&] { combo.setListIndex(3); }, [&] { combo.setListIndex(-2); },
-      [&] { list.setItem(1, ""); }, [&] { list.item(-1); },         [&] { bar.setValue(3.5f); },
-      [&] { bar.setValue(-1); },    [&] { bar.setMax(2); },         [&] { bar.setMax(0); }};
+  const std::function<void()> refused[] = {[&] { check.setValue(3); },
+                                           [&] { check.setValue(-1); },
+                                           [&] { group.select(3); },
+                                           [&] { group.select(-1); },
+                                           [&] { combo.setListIndex(3); },
+                                           [&] { combo.setListIndex(-2); },
+                                           [&] { list.setItem(1, ""); },
+                                           [&] { list.item(-1); },
+                                           [&] { bar.setValue(3.5f); },
+                                           [&] { bar.setValue(-1); },
+                                           [&] { bar.setMax(2); },
+                                           [&] { bar.setMax(0); },
+                                           [] { forms::ProgressBar().setMax(0); }};
   for (const auto& change : refused) EXPECT_THROW(change(), RuntimeError);
   EXPECT_TRUE(check.value() == 2 && group.value(0) && bar.max() == 3);
 }

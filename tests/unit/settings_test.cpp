@@ -37,13 +37,15 @@ class SettingsTest : public ::testing::Test {
   // Starts a window over a settings file holding `bytes` (none: no file).
   frmMain& start(std::optional<std::string> bytes, uint32_t attributes = 0x80) {
     if (bytes) os.files[os.settingsPath()] = {*bytes, attributes};
-    windows.push_back(std::make_unique<frmMain>(os));
-    windows.back()->Form_Load();
-    return *windows.back();
+    window.reset();
+    EXPECT_TRUE(os.timers.empty()) << "a window gone, its timers left running";
+    window = std::make_unique<frmMain>(os);
+    window->Form_Load();
+    return *window;
   }
   void save(frmMain& form) { form.SaveSettingsToFile("\\", "Settings.qkv", form.lstSettings); }
   FakePlatform os;
-  std::vector<std::unique_ptr<frmMain>> windows;
+  std::unique_ptr<frmMain> window;
 };
 
 TEST_F(SettingsTest, StartUpWritesTheDefaultFileWhenThereIsNoneAndShowsItsChoices) {
@@ -222,7 +224,7 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
         os.failing = renameFails;
         EXPECT_EQ(choicesOf(start(std::nullopt)).interval, fromNew ? "5" : "20");
         os.failing = nullptr;
-        windows.back()->lblCmdMinimize_Click();
+        window->lblCmdMinimize_Click();
         EXPECT_EQ(os.settingsFile(), fromNew ? fresh : kDefaultFile) << "saved in place again";
       }
     }
@@ -237,9 +239,10 @@ TEST_F(SettingsTest, ASaveTouchesOnlyItsOwnFilesAndWhatAnotherCopyLeftLongAgo) {
   const std::string writing = os.settingsPath() + ".77.1.tmp",
                     held = os.settingsPath() + ".77.2.tmp", left = os.settingsPath() + ".77.3.tmp";
   os.files[mine] = {"another copy's", 0x80, "", os.ticks};
-  os.files[writing] = {"being written", 0x80, "", os.ticks - 1000};
+  // Their ages as the save finds them, after its pump: a minute less a moment, a minute.
+  os.files[writing] = {"being written", 0x80, "", os.ticks + 1 - 59999};
   os.files[held] = {"held", 0x80, "", 0};
-  os.files[left] = {"cut short", 0x80, "", 0};
+  os.files[left] = {"cut short", 0x80, "", os.ticks + 1 - 60000};
   os.held = {held};
   form.SetSettingsLine(frmMain::kLineInterval, "5");
   save(form);

@@ -22,6 +22,7 @@ TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheListChangingNoClass
   EXPECT_EQ(form.prgProgress.value(), 0);
   EXPECT_FALSE(modOptimize::blnOptimizing) << "the trigger waits for the window";
   EXPECT_EQ(os.restartFlags, win::kRestartNoCrash | win::kRestartNoHang | win::kRestartNoReboot);
+  os.shellStarted();  // a new taskbar before the first frame
   form.ShowAfterLoad();
   EXPECT_TRUE(form.form.visible());
   EXPECT_FALSE(os.trayIcon) << "after the first frame";
@@ -268,7 +269,11 @@ TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboard
 
   // A shell without version 4 reports keyboard and mouse alike as the right button's release.
   os.newestTrayVersion = 0;
+  bool shownWhileRemoved = true;
+  os.arriveAt = os.pumps + 1;  // the removal's wait for the shell
+  os.arrival = [&] { shownWhileRemoved = form.nidTray.shown() || form.nidTray.wanted(); };
   form.RemoveFromSystemTray();
+  EXPECT_FALSE(shownWhileRemoved) << "still counted as shown while the shell removes it";
   form.AddToSystemTray();
   EXPECT_EQ(form.nidTray.version(), 0u);
   EXPECT_EQ(os.trayTip(), "Click here to open Tarnwick Demo.");
@@ -366,13 +371,14 @@ TEST(About, SystemInformationIsFoundInTheRegistryOrTheSystemFolder) {
     about.cmdSysInfo.Click();
     EXPECT_TRUE(os.openKeys.empty()) << "every key closed";
     std::string out = os.started.empty() ? "" : os.started[0];
-    for (const auto& box : os.boxes) out += "message over " + std::to_string(box.owner);
+    for (const auto& box : os.boxes)
+      out += "message over " + std::to_string(box.owner) + " icon " + std::to_string(box.icon);
     return out;
   };
   const auto place = [&](const char* key, const char* name, uint32_t type, std::string value) {
     os.registry[std::string("SOFTWARE\\Microsoft\\Shared Tools") + key][name] = {type, value};
   };
-  EXPECT_EQ(sysInfo(), "message over 12288");
+  EXPECT_EQ(sysInfo(), "message over 12288 icon 0");
   os.files["C:\\Windows\\System32\\msinfo32.exe"] = {};
   EXPECT_EQ(sysInfo(), "C:\\Windows\\System32\\msinfo32.exe");
   place(" Location", "MSINFO", win::kRegSz, "C:\\Shared\\MSInfo");
