@@ -284,7 +284,7 @@ double exeRun(const fs::path& tarnwick) {
   Started app(tarnwick, L"run", "1\r\n0\r\n20\r\n0\r\n2\r\n1\r\n0");
   const auto control = [&](int id) { return GetDlgItem(app.window(), id); };
   app.until([&] { return e2e::text(control(tarnwick::kIdFreeRam)) == L"2500 MB"; });
-  SetForegroundWindow(app.window());
+  e2e::activate(app.window());
   const HWND bar = control(tarnwick::kIdProgress);
   const auto position = [&] { return SendMessageW(bar, PBM_GETPOS, 0, 0); };
   const auto start = Clock::now();

@@ -73,9 +73,12 @@ inline std::wstring text(HWND window) {
   return s;
 }
 // Real input, through the system's queue as a user's: a message posted to a control would skip
-// the control's own handling of it, where re-entrancy faults live.
+// the control's own handling of it, where re-entrancy faults live. Windows takes none where the
+// session has no input desktop (locked, or a service's): said plainly, not left to time out.
 inline void send(std::vector<INPUT> inputs) {
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+    throw std::runtime_error("SendInput took no input (error " + std::to_string(GetLastError()) +
+                             "): this session has no input desktop");
 }
 inline INPUT mouse(DWORD flags) {
   INPUT in{INPUT_MOUSE, {}};
@@ -111,6 +114,24 @@ inline void click(HWND control, POINT at = {4, 4}) {
   pointAt(control, at);
   send({mouse(MOUSEEVENTF_LEFTDOWN), mouse(MOUSEEVENTF_LEFTUP)});
   std::this_thread::sleep_for(100ms);
+}
+
+// Windows lets a process bring a window forward only after the user's input went to it: as a
+// user does, a click on the window (at a spot of its own background) makes it the active one.
+inline void activate(HWND window, POINT at = {8, 300}) {
+  click(window, at);
+}
+// What the shell does when the user clicks a program's icon: it lets the program come forward.
+// The driver makes itself the foreground process first, with a click on a window of its own.
+inline void allowForeground(HWND programWindow) {
+  // A button: a static control lets clicks through to what lies under it.
+  static const HWND own =
+      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Button", L"driver", WS_POPUP | WS_VISIBLE,
+                      0, 0, 24, 24, nullptr, nullptr, nullptr, nullptr);
+  click(own);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(programWindow, &pid);
+  AllowSetForegroundWindow(pid);
 }
 
 // The control that has the keyboard focus in the program's window.
@@ -164,12 +185,14 @@ inline void trayEvent(HWND window, LPARAM event, WPARAM at = 0) {
 }
 // A click on the tray icon; true once the window is back.
 inline bool restoreFromTray(HWND window) {
+  allowForeground(window);
   trayEvent(window, WM_LBUTTONUP);
   return waitFor([&] { return IsWindowVisible(window) && !IsIconic(window); });
 }
 // The tray menu, opened as the shell asks for it: by a right click unless another `event` (and
 // the icon's place, `at`) is given. Null if no menu shows.
 inline HWND openTrayMenu(HWND window, LPARAM event = MAKELPARAM(WM_CONTEXTMENU, 1), WPARAM at = 0) {
+  allowForeground(window);
   trayEvent(window, event, at);
   HWND menu = nullptr;
   waitFor([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }, 5s, 1ms);
@@ -214,21 +237,42 @@ struct SmallMachine {
   }
 };
 
-// A registry value for one scope; afterwards the system's default holds again (the prefix is
-// a fresh one, so nothing of the user's is lost).
+// A registry value for one scope, what was there before put back afterwards: the session may be
+// a real user's (a CI runner's) and not a fresh Wine prefix.
 struct RegistryValue {
   RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                 const void* data, DWORD size)
       : root(root), key(key), name(name) {
+    had = RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY, &oldType, old, &oldSize) ==
+          ERROR_SUCCESS;
     RegSetKeyValueW(root, key.c_str(), name.c_str(), type, data, size);
   }
   RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
                 const std::wstring& text)
       : RegistryValue(root, key, name, REG_SZ, text.c_str(),
                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) {}
-  ~RegistryValue() { RegDeleteKeyValueW(root, key.c_str(), name.c_str()); }
+  ~RegistryValue() {
+    if (had)
+      RegSetKeyValueW(root, key.c_str(), name.c_str(), oldType, old, oldSize);
+    else
+      RegDeleteKeyValueW(root, key.c_str(), name.c_str());
+  }
   HKEY root;
   std::wstring key, name;
+  BYTE old[512] = {};
+  DWORD oldType = 0, oldSize = sizeof old;
+  bool had = false;
+};
+
+// The user's decimal separator for one scope, through the call Windows documents for it (which
+// also tells programs started later), the old one put back afterwards.
+struct DecimalSeparator {
+  explicit DecimalSeparator(const wchar_t* separator) {
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, old, 8);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator);
+  }
+  ~DecimalSeparator() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, old); }
+  wchar_t old[8] = {};
 };
 
 class App {
@@ -272,7 +316,8 @@ class App {
                  timeout))
       return false;
     waitFor([&] { return trayIcon(eventsOf(window_)); }, 3s);
-    return true;
+    activate(window_);  // in front, with the keyboard, as the user's click makes it
+    return waitFor([&] { return GetForegroundWindow() == window_; }, 3s);
   }
   // Whether it ends by itself, and well, within `timeout`.
   bool exits(std::chrono::milliseconds timeout) const {

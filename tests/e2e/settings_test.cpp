@@ -121,7 +121,7 @@ TEST(Settings, AMessageInTheFirstMomentsOfStartUpLeavesTheFileAsItWas) {
 // Real input, one action each: a tap on an arrow is one step, in the user's locale; "0" on the
 // way from "20" to "30" switches nothing off; what the drop-down shows when it closes is saved.
 TEST(Settings, EachInputIsOneActionAndWhatTheWindowShowsIsWhatIsSaved) {
-  const RegistryValue comma(HKEY_CURRENT_USER, L"Control Panel\\International", L"sDecimal", L",");
+  const DecimalSeparator comma(L",");
   LRESULT shown = -1;
   const std::string after = afterRun("1\r\n1\r\n2,5\r\n1\r\n2\r\n1\r\n0", [&](App& app) {
     const HWND interval = app.control(kIdInterval), upDown = app.control(kIdUpDown);

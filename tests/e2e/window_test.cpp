@@ -9,6 +9,7 @@
 #include <tlhelp32.h>
 
 #include <list>
+#include <optional>
 #include <memory>
 #include <set>
 #include <thread>
@@ -31,21 +32,41 @@ RECT rectInParent(HWND control) {
   return r;
 }
 
+// White text on dark windows, for one scope: as Windows reads it at logon (the registry, all that
+// Wine reads) and as a change of scheme makes it at once.
+struct DarkScheme {
+  static constexpr int kItems[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
+  DarkScheme() {
+    const COLORREF dark[] = {RGB(32, 32, 32), RGB(45, 45, 45), 0xFFFFFF, 0xFFFFFF};
+    const wchar_t* names[] = {L"Window", L"ButtonFace", L"WindowText", L"ButtonText"};
+    const wchar_t* values[] = {L"32 32 32", L"45 45 45", L"255 255 255", L"255 255 255"};
+    for (int i = 0; i < 4; ++i) {
+      before[i] = GetSysColor(kItems[i]);
+      values_.emplace_back(HKEY_CURRENT_USER, L"Control Panel\\Colors", names[i], values[i]);
+    }
+    SetSysColors(4, kItems, dark);
+  }
+  ~DarkScheme() { SetSysColors(4, kItems, before); }
+  COLORREF before[4];
+  std::list<RegistryValue> values_;
+};
+
 TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
-  E2E_NEEDS_SMALL_MACHINE();
   const std::tuple<DWORD, bool, const wchar_t*> looks[] = {{96, false, L"main-window"},
                                                            {144, false, L"main-window-144dpi"},
                                                            {96, true, L"main-window-dark"}};
   for (const auto& [dpi, dark, name] : looks) {
     SCOPED_TRACE(name);
+    // Wine reads the density at a program's start; Windows at the next logon, which its CI job
+    // says (TARNWICK_FIXED_DENSITY).
+    if (dpi != 96 && _wgetenv(L"TARNWICK_FIXED_DENSITY")) {
+      std::printf("%ls: skipped, this system takes a new density only at the next logon\n", name);
+      continue;
+    }
     const RegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels",
                                   REG_DWORD, &dpi, sizeof dpi);
-    std::list<RegistryValue> scheme;  // white text on dark windows
-    for (const auto& [item, rgb] : {std::pair{L"Window", L"32 32 32"},
-                                    {L"ButtonFace", L"45 45 45"},
-                                    {L"WindowText", L"255 255 255"},
-                                    {L"ButtonText", L"255 255 255"}})
-      if (dark) scheme.emplace_back(HKEY_CURRENT_USER, L"Control Panel\\Colors", item, rgb);
+    std::optional<DarkScheme> scheme;
+    if (dark) scheme.emplace();
     App app;
     writeFile(app.settings(), "");
     ASSERT_TRUE(app.start());
@@ -58,8 +79,7 @@ TEST(MainWindow, IsTheBorderlessCentredDesignAtEveryDensityAndInADarkScheme) {
     EXPECT_EQ(r.left, work.left + (work.right - work.left - px(6300)) / 2);
     EXPECT_EQ(GetWindowLongW(app.window(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
     EXPECT_TRUE(GetWindowLongW(app.window(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "no taskbar";
-    EXPECT_EQ(app.text(kIdTotalRam), L"2048 MB");
-    EXPECT_EQ(app.text(kIdFreeRam), L"1024 MB");
+    EXPECT_TRUE(!_wgetenv(L"TARNWICK_MEMINFO") || app.text(kIdFreeRam) == L"1024 MB");
     std::this_thread::sleep_for(800ms);  // let every control paint
     for (int id : {kIdLabel1, kIdLabel2, kIdTotalRam, kIdProcesses})
       EXPECT_GT(Pixels(app.control(id)).contrast(), 100) << "label " << id << " cannot be read";
@@ -277,11 +297,10 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
   EXPECT_EQ(app.text(kIdProcesses), L"Number of active processes : " +
                                         std::to_wstring(SendMessageW(list, LB_GETCOUNT, 0, 0)));
 
-  // Another application: a window of this driver's own.
-  const HWND other = CreateWindowExW(0, L"Static", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+  // Another application: a window of this driver's own (not a static control, which lets clicks
+  // through).
+  const HWND other = CreateWindowExW(0, L"Button", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                                      40, 200, 120, nullptr, nullptr, nullptr, nullptr);
-  SetForegroundWindow(app.window());
-  ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == app.window(); }));
   click(app.control(kIdActive0));     // "High" for the active application
   click(app.control(kIdNonActive1));  // "Low" for the others
   const auto classes = [&](DWORD ofApp, DWORD ofOther) {
@@ -290,7 +309,7 @@ TEST(Priorities, TheListShowsEveryProcessAndTheForegroundRunsAboveTheOthers) {
     });
   };
   EXPECT_TRUE(classes(ABOVE_NORMAL_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS));
-  SetForegroundWindow(other);
+  activate(other, {10, 10});
   EXPECT_TRUE(classes(BELOW_NORMAL_PRIORITY_CLASS, ABOVE_NORMAL_PRIORITY_CLASS))
       << "the foreground moved to another application";
   DestroyWindow(other);
@@ -317,8 +336,8 @@ constexpr const wchar_t* kPlanted[] = {L"version", L"msimg32",  L"dwmapi",   L"o
                                        L"propsys", L"wtsapi32", L"cryptbase"};
 
 TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
-  E2E_NEEDS_SMALL_MACHINE();
-  const SmallMachine machine(1024, 300);
+  std::optional<SmallMachine> machine;  // where there is one: Alt+O optimises on it alone
+  if (_wgetenv(L"TARNWICK_MEMINFO")) machine.emplace(1024, 300);
   App app;
   writeFile(app.settings(), "");  // the design's choices: "High", nothing automatic
   for (const wchar_t* name : kPlanted)
@@ -368,9 +387,9 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
   keys({'S'}, VK_MENU);
   EXPECT_TRUE(waitFor([] { return endProcess(L"msinfo32.exe"); }));
   EXPECT_FALSE(findWindowOf(app.pid(), L"#32770")) << "no message";
-  // The main window brought forward, or the tray menu opened and dismissed: the keyboard
-  // goes back to the About box.
-  SetForegroundWindow(app.window());
+  // A click on the main window it holds disabled, or the tray menu opened and dismissed: the
+  // keyboard goes back to the About box.
+  activate(app.window());
   EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == about; }));
   const HWND menu = openTrayMenu(app.window());
   ASSERT_TRUE(menu);
@@ -378,9 +397,11 @@ TEST(Keyboard, ReachesAndNamesEveryControlAndWorksTheWindowWithoutAMouse) {
   EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(menu) && GetForegroundWindow() == about; }));
   keys({VK_ESCAPE});
   EXPECT_TRUE(waitFor([&] { return !IsWindow(about) && IsWindowEnabled(app.window()); }));
-  keys({'O'}, VK_MENU);
-  EXPECT_TRUE(waitFor([&] { return progress(app) > 0; })) << "Alt+O";
-  EXPECT_TRUE(waitFor([&] { return progress(app) == 0; }));
+  if (machine) {
+    keys({'O'}, VK_MENU);
+    EXPECT_TRUE(waitFor([&] { return progress(app) > 0; })) << "Alt+O";
+    EXPECT_TRUE(waitFor([&] { return progress(app) == 0; }));
+  }
   keys({VK_ESCAPE});
   EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(app.window()); }));
   EXPECT_TRUE(app.running());

@@ -22,18 +22,21 @@ public static class Shell {
   struct Rect { public int left, top, right, bottom; }
   [DllImport("shell32.dll")]
   static extern int Shell_NotifyIconGetRect(ref Identifier id, out Rect rect);
+  // The title as a pointer: PowerShell would pass $null for a string as "", a window titled so.
   [DllImport("user32.dll", CharSet = CharSet.Unicode)]
-  public static extern IntPtr FindWindow(string className, string title);
+  static extern IntPtr FindWindow(string className, IntPtr title);
   [DllImport("user32.dll")]
   public static extern bool IsWindowVisible(IntPtr window);
   [DllImport("user32.dll")]
   public static extern bool PostMessage(IntPtr window, uint message, IntPtr w, IntPtr l);
-  // The program's one icon, as the shell holds it.
+  public static IntPtr Find(string className) { return FindWindow(className, IntPtr.Zero); }
+  // The program's one icon, as the shell holds it for the program's own window: any success
+  // (S_FALSE too, which the taskbar answers for an icon in its overflow).
   public static bool HasIcon(IntPtr window) {
     var id = new Identifier { hWnd = window, uID = 1 };
     id.cbSize = (uint)Marshal.SizeOf(id);
     Rect rect;
-    return Shell_NotifyIconGetRect(ref id, out rect) == 0;
+    return window != IntPtr.Zero && Shell_NotifyIconGetRect(ref id, out rect) >= 0;
   }
 }
 '@
@@ -60,12 +63,13 @@ Check 'a logon entry in the Startup folder' (Test-Path $logon)
 
 # As at logon: the shell opens the Startup folder's shortcut.
 Start-Process $logon
-Check 'the logon entry starts the program' (WaitFor { [Shell]::FindWindow('TarnwickMain', $null) -ne 0 })
-$window = [Shell]::FindWindow('TarnwickMain', $null)
-Check 'with its icon in the notification area' (WaitFor { [Shell]::HasIcon($window) })
+Check 'the logon entry starts the program' (WaitFor { [Shell]::Find('TarnwickMain') -ne 0 })
+$window = [Shell]::Find('TarnwickMain')
+# The icon belongs to the program's own hidden window, where the shell's messages go.
+Check 'with its icon in the notification area' (WaitFor { [Shell]::HasIcon([Shell]::Find('TarnwickEvents')) })
 Check 'and its window put away, never shown' (-not [Shell]::IsWindowVisible($window))
 Check 'it writes its settings beside itself' (WaitFor { Test-Path $settings })
-$null = [Shell]::PostMessage($window, 0x10, 0, 0)  # WM_CLOSE, what taskkill sends
+$null = [Shell]::PostMessage($window, 0x10, [IntPtr]::Zero, [IntPtr]::Zero)  # WM_CLOSE, as taskkill
 Check 'a close request ends it' (WaitFor { -not (Get-Process Tarnwick -ErrorAction SilentlyContinue) })
 
 $saved = (Get-FileHash $settings).Hash
