@@ -1,16 +1,17 @@
+# shellcheck shell=sh
 # Sourced by the scripts that run the exe: a throw-away Wine prefix under build/, no dialogs.
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD="$ROOT/build"
 export WINEPREFIX="$BUILD/wine"
 export WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installer, and no debugger window waiting on a crash.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # A Windows path for a file of this machine (Wine maps / to Z:).
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-# Makes the prefix unless it exists; with "fresh", always starts from a new one.
+# Makes the prefix unless it exists ("reuse"), or always from new ("fresh").
 wine_prefix() {
   if [ "$1" = fresh ]; then
     wineserver -k 2>/dev/null || true

@@ -11,7 +11,8 @@
 
 namespace tarnwick {
 
-inline constexpr const char* kSiteAddress = "https://tarnwick.example.com/";
+// The project's home: its repository's page.
+inline constexpr const char* kSiteAddress = "https://github.com/tarnwick/tarnwick-demo";
 
 class frmAbout final : public Dialog {
  public:

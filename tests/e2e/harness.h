@@ -129,6 +129,7 @@ inline void allowForeground(HWND programWindow) {
       CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Button", L"driver", WS_POPUP | WS_VISIBLE,
                       0, 0, 24, 24, nullptr, nullptr, nullptr, nullptr);
   click(own);
+  waitFor([] { return GetForegroundWindow() == own; }, 3s, 5ms);
   DWORD pid = 0;
   GetWindowThreadProcessId(programWindow, &pid);
   AllowSetForegroundWindow(pid);

@@ -45,8 +45,14 @@ $failed = 0
 function Check([string]$what, [bool]$ok) {
   if ($ok) { "ok: $what" } else { "FAILED: $what"; $script:failed++ }
 }
+# Waited for (msiexec returns at once otherwise), its exit status and its log kept.
+$logs = Join-Path $root 'build/e2e'
+New-Item -ItemType Directory -Force $logs | Out-Null
+$script:run = 0
 function Msiexec([string[]]$arguments) {
-  (Start-Process msiexec.exe -ArgumentList ($arguments + '/qn') -Wait -PassThru).ExitCode
+  $script:run++
+  $log = Join-Path $logs "msiexec-$script:run.log"
+  (Start-Process msiexec.exe -ArgumentList ($arguments + '/qn', '/l*v', "`"$log`"") -Wait -PassThru).ExitCode
 }
 function WaitFor([scriptblock]$condition, [int]$seconds = 20) {
   for ($i = 0; $i -lt $seconds * 10; $i++) {
