@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 #include "host/dialog_window.h"
 #include "host/main_window.h"
+#include "host/stack_guard.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 
@@ -33,6 +34,7 @@ void loadOnlyFromTheSystem() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  tarnwick::win32::seedStackGuard();
   loadOnlyFromTheSystem();
   // Failures the user never sees can still be seen in a debugger.
   tarnwick::traceFailure = [](const char* what) noexcept {
