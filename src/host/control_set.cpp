@@ -233,16 +233,16 @@ void ControlSet::applyDpi(UINT dpi, FontCache& fonts) {
 }
 
 // Shown one by one in a window on the screen, each child would be laid out and drawn on its own;
-// with the window's drawing held, they all go in one step, and the window is drawn once, at once:
-// what is posted next comes after the first frame.
+// with the window's drawing held, they all go in one step, and the window is drawn once, as soon
+// as the loop asks for its messages: painting comes before any timer, so what is posted next
+// comes after the first frame.
 void ControlSet::show() {
   if (shown_ || !IsWindowVisible(window_)) return;
   shown_ = true;
   SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
   for (const Child& child : children_) ShowWindow(child.hwnd, SW_SHOWNA);
   SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-  RedrawWindow(window_, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void ControlSet::bindOptions(forms::OptionGroup* group) {

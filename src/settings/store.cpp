@@ -310,7 +310,8 @@ void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& 
                    [&] { text = platform_.utf8ToAnsi(joinLines(lstSettingsList.items())); },
                    [&] { platform_.doEvents(); },
                    [&] {
-                     if (path.empty()) return;
+                     // Ended in the pump above, with the choices saved there: once is enough.
+                     if (path.empty() || blnEnded) return;
                      // A file in a shape the program does not write (other line ends, UTF-16)
                      // stays as it is until the user changes a choice.
                      if (!blnChoicesChanged && strSettingsAsRead && text != *strSettingsAsRead)

@@ -169,7 +169,9 @@ class FakePlatform final : public Platform {
   bool deleteUnusedFile(const std::string& path) override {
     return !held.count(path) && deleteFile(path);
   }
+  std::function<void()> onWrite;
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override {
+    if (onWrite) onWrite();
     const bool there = files.count(path);
     if (readOnly.count(folderOf(path)) || !folderThere(folderOf(path))) return false;
     if (failure("writeNewFile", path)) return false;

@@ -12,9 +12,9 @@ namespace {
 
 using tarnwick::frmMain;
 
-// Starts the program over `bytes` as its settings file, minimises, logs off, changes a choice
-// and saves, then starts again over what was saved. Returns nothing when every property holds,
-// or what went wrong.
+// Starts the program over `bytes` as its settings file, minimises and logs off; starts again,
+// changes a choice and saves; then starts again over what was saved. Returns nothing when every
+// property holds, or what went wrong.
 const char* checkSettingsFile(const std::string& bytes) {
   tarnwick::modOptimize::blnOptimizing = false;
   tarnwick::FakePlatform os;
@@ -28,10 +28,12 @@ const char* checkSettingsFile(const std::string& bytes) {
   form.SessionEnding();
   if (os.files[path].bytes != bytes) return "saving with no choice changed altered the file";
 
+  frmMain changed(os);
+  changed.Form_Load();
   const auto line0 =
-      form.lstSettings.listCount() ? form.lstSettings.item(frmMain::kLineRamLevel) : "1";
-  form.SetSettingsLine(frmMain::kLineRamLevel, line0);
-  form.SaveSettingsToFile(frmMain::strPath, frmMain::strFileName, form.lstSettings);
+      changed.lstSettings.listCount() ? changed.lstSettings.item(frmMain::kLineRamLevel) : "1";
+  changed.SetSettingsLine(frmMain::kLineRamLevel, line0);
+  changed.SaveSettingsToFile(frmMain::strPath, frmMain::strFileName, changed.lstSettings);
   const std::string saved = os.files[path].bytes;
   if (os.files.size() != 1) return "a temporary file was left behind";
   frmMain again(os);
@@ -39,7 +41,7 @@ const char* checkSettingsFile(const std::string& bytes) {
   again.SetSettingsLine(frmMain::kLineRamLevel, line0);
   // A final empty line cannot be told from the line break a file may end with, and a line 0
   // that starts with a UTF-8 mark loses it; every other store comes back whole.
-  const auto& store = form.lstSettings.items();
+  const auto& store = changed.lstSettings.items();
   if (store.back().empty() || saved.rfind("\xEF\xBB\xBF", 0) == 0) return nullptr;
   if (again.lstSettings.items() != store) return "loading what was saved gave another store";
   again.SessionEnding();

@@ -18,7 +18,8 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   forms::OptionGroup group({"Low", "Moderate", "High"}, 2);
   group.Click = [&](int16_t i) { events += "O" + std::to_string(i); };
   forms::Label label("a");
-  label.view = group.view = [&] { events += "v"; };  // the shell redraws only on a change
+  // The shell redraws only on a change.
+  label.view = group.view = box.view = [&] { events += "v"; };
   forms::ComboBox combo({"10%", "20%", "30%"});
   combo.view = label.view;
   combo.Click = [&] { events += "L" + std::to_string(combo.listIndex()); };
@@ -45,7 +46,7 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   timer.fire();  // a tick on its way when disabled
   bar.setMax(3), bar.setValue(3), bar.setValue(3), bar.setMax(3);
   EXPECT_EQ(events,
-            "T1T12345T\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+            "vT1vT12345vT\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
             "C1C2vO0vvL2vL-1FRFFFVVVKbbb");
 
   const std::function<void()> refused[] = {[&] { check.setValue(3); },
@@ -70,6 +71,7 @@ TEST(Numbers, AreRoundedHalfToEvenAndOverflowIsAnError) {
                                               {3.5, 4}, {2.5000001, 3}, {-0.4, 0}};
   for (const auto& [value, rounded] : halves) EXPECT_EQ(roundHalfEven(value), rounded) << value;
   EXPECT_EQ(roundToInt32(-2147483648.4), INT32_MIN);
+  EXPECT_EQ(toInt32(INT32_MIN), INT32_MIN);
   EXPECT_EQ(roundToInt32(2147483647.4), INT32_MAX);
   EXPECT_EQ(addInt16(32766, 1), 32767);
   EXPECT_EQ(toInt16(-32768), -32768);

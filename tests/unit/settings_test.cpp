@@ -38,7 +38,7 @@ class SettingsTest : public ::testing::Test {
   frmMain& start(std::optional<std::string> bytes, uint32_t attributes = 0x80) {
     if (bytes) os.files[os.settingsPath()] = {*bytes, attributes};
     window.reset();
-    EXPECT_TRUE(os.timers.empty()) << "a window gone, its timers left running";
+    EXPECT_TRUE(os.timers.empty() && !os.events.trayIcon) << "a window gone, still called back";
     window = std::make_unique<frmMain>(os);
     window->Form_Load();
     return *window;
@@ -115,8 +115,9 @@ TEST_F(SettingsTest, LinesSplitAtCrAndAFileIsRewrittenInItsOwnShapeOnlyAfterACha
     window.lblCmdMinimize_Click();
     window.mnuPopupExit_Click();
     EXPECT_EQ(os.settingsFile(), shape.bytes) << "minimise and exit leave it as it was";
-    if (!shape.lines.empty()) window.SetSettingsLine(frmMain::kLineRamLevel, shape.lines[0]);
-    save(window);
+    frmMain& again = start(std::nullopt);
+    if (!shape.lines.empty()) again.SetSettingsLine(frmMain::kLineRamLevel, shape.lines[0]);
+    save(again);
     EXPECT_EQ(os.settingsFile(), shape.lines.empty() ? shape.bytes : shape.canonical);
     EXPECT_EQ(os.files.size(), 1u) << "a temporary file left";
   }

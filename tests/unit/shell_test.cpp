@@ -119,6 +119,7 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
       {"icon menu",
        [](frmMain&, FakePlatform& os) { os.events.trayIcon(win::kWmContextMenu, 0, 0); }},
       {"About", [](frmMain& f, FakePlatform&) { f.lblAbout.Click(); }},
+      {"Optimize Now", [](frmMain& f, FakePlatform&) { f.cmdOptimizeNow.Click(); }},
   };
   const auto start = [](frmMain& f, FakePlatform&) { f.Form_Load(), f.ShowAfterLoad(); };
   // Each from a window shown first (with a choice changed, which it saves) or not at all.
@@ -164,6 +165,7 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
       os.onShow = [&] { shownEnding |= form.blnEnding; };
       os.whileMenu = [&] { openedEnding |= form.blnEnding; };
       os.whileModal = [&](Dialog& box) { openedEnding |= form.blnEnding, box.Cancel(); };
+      os.onWrite = [&] { openedEnding |= form.blnEnded; };
       const int first = os.pumps;
       os.arriveAt = k ? first + k : 0;
       os.arrival = [&] { arrival(form, os); };
@@ -175,7 +177,8 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
       EXPECT_FALSE(os.ends && os.trayIcon) << "ended with its icon in place";
       EXPECT_FALSE(lost) << "hidden without an icon";
       EXPECT_FALSE(shownEnding) << "the window shown on the way out";
-      EXPECT_FALSE(openedEnding) << "a menu or a box opened on the way out";
+      EXPECT_FALSE(openedEnding) << "a menu or a box opened, or a file written, on the way out";
+      EXPECT_FALSE(os.ends && modOptimize::blnOptimizing) << "a run started on the way out";
       EXPECT_FALSE(os.ends && form.tmrGlobalTimer.enabled()) << "a refresh after the exit";
       EXPECT_FALSE(os.ends && form.tmrTimer.enabled()) << "a clock tick after the exit";
       EXPECT_EQ(os.samplesInAnswer, 0) << "a step inside an answer";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/scoped.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -39,8 +40,12 @@ std::string Win32Platform::exeFolder() {
 }
 
 std::string Win32Platform::localAppDataFolder() {
+  // The shell's library, loaded only where the exe's folder cannot be written.
+  using FolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+  const auto folderPath = findCall<FolderPath>(L"shell32.dll", "SHGetFolderPathW");
   wchar_t folder[MAX_PATH];
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+  if (!folderPath ||
+      FAILED(folderPath(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
     return {};
   return narrow(folder);
 }

@@ -36,7 +36,9 @@ bool Win32Platform::shellExecute(OsHandle parent, const std::string& verb, const
   info.lpParameters = parameters.empty() ? nullptr : wideParameters.c_str();
   info.lpDirectory = directory.empty() ? nullptr : wideDirectory.c_str();
   info.nShow = show;
-  return ShellExecuteExW(&info);
+  using Execute = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+  const auto execute = findCall<Execute>(L"shell32.dll", "ShellExecuteExW");
+  return execute && execute(&info);
 }
 
 bool Win32Platform::startProgram(const std::string& path) {
