@@ -124,14 +124,16 @@ inline void activate(HWND window, POINT at = {8, 300}) {
 // What the shell does when the user clicks a program's icon: it lets the program come forward.
 // The driver makes itself the foreground process first, with a click on a window of its own.
 inline void allowForeground(HWND programWindow) {
+  DWORD pid = 0, inFront = 0;
+  GetWindowThreadProcessId(programWindow, &pid);
+  GetWindowThreadProcessId(GetForegroundWindow(), &inFront);
+  if (inFront == pid) return;  // in front already: it may bring up what it likes
   // A button: a static control lets clicks through to what lies under it.
   static const HWND own =
       CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Button", L"driver", WS_POPUP | WS_VISIBLE,
                       0, 0, 24, 24, nullptr, nullptr, nullptr, nullptr);
   click(own);
   waitFor([] { return GetForegroundWindow() == own; }, 3s, 5ms);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(programWindow, &pid);
   AllowSetForegroundWindow(pid);
 }
 
