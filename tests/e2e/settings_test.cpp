@@ -94,30 +94,6 @@ TEST(Settings, AFolderThatCannotBeWrittenIsLeftAloneAndTheChoicesKeptForTheUser)
   fs::remove_all(kept.parent_path());
 }
 
-// A close (what taskkill sends) or the session's end in the program's first moments, as at a
-// logoff right after logon or an update closing it, before it has read its file: the file is
-// left as it was, and the next start shows its choices.
-TEST(Settings, AMessageInTheFirstMomentsOfStartUpLeavesTheFileAsItWas) {
-  const std::string mine = "0\r\n1\r\n45\r\n0\r\n0\r\n0\r\n1";
-  for (const LPARAM ending : {LPARAM{-1}, LPARAM{0}, LPARAM{ENDSESSION_CLOSEAPP}}) {
-    SCOPED_TRACE(ending);
-    App app;
-    writeFile(app.settings(), mine);
-    app.launch();
-    const HWND window = app.await(L"TarnwickMain");
-    ASSERT_TRUE(window);
-    if (ending < 0)
-      PostMessageW(window, WM_CLOSE, 0, 0);
-    else
-      endSession(window, ending);
-    EXPECT_TRUE(app.exits(5s));
-    EXPECT_EQ(readFile(app.settings()), mine);
-    ASSERT_TRUE(app.start());
-    EXPECT_TRUE(app.checked(kIdRamLevel0));
-    EXPECT_EQ(app.text(kIdInterval), L"45");
-  }
-}
-
 // Real input, one action each: a tap on an arrow is one step, in the user's locale; "0" on the
 // way from "20" to "30" switches nothing off; what the drop-down shows when it closes is saved.
 TEST(Settings, EachInputIsOneActionAndWhatTheWindowShowsIsWhatIsSaved) {
