@@ -47,6 +47,7 @@ std::vector<Placement> frmMain::layout() {
   const auto container = std::find_if(placements.begin(), placements.end(),
                                       [](const Placement& p) { return p.id == kIdPicture1; });
   std::vector<Placement> levels;
+  levels.reserve(choices::kRamLevelCount);
   for (int i = 0; i < choices::kRamLevelCount; ++i)
     levels.push_back({kIdRamLevel0 + i, choices::kRamLevels[i].place, kIdPicture1,
                       OptionButton{&optRAMLevel, i}});

@@ -8,8 +8,11 @@
 
 #include "host/stack_guard.h"
 
+// The names are the ones the compiler calls.
 extern "C" {
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 uintptr_t __stack_chk_guard = 0x2B992DDFA23249D6;  // until seeded
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 [[noreturn]] void __stack_chk_fail() {
   // The stack is no longer to be trusted: no handler, no unwinding, the process ends here.
   RaiseFailFastException(nullptr, nullptr, 0);

@@ -129,9 +129,10 @@ inline void allowForeground(HWND programWindow) {
   GetWindowThreadProcessId(GetForegroundWindow(), &inFront);
   if (inFront == pid) return;  // in front already: it may bring up what it likes
   // A button: a static control lets clicks through to what lies under it.
-  static const HWND own =
-      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Button", L"driver", WS_POPUP | WS_VISIBLE,
-                      0, 0, 24, 24, nullptr, nullptr, nullptr, nullptr);
+  static HWND own = nullptr;
+  if (!own)
+    own = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Button", L"driver",
+                          WS_POPUP | WS_VISIBLE, 0, 0, 24, 24, nullptr, nullptr, nullptr, nullptr);
   click(own);
   waitFor([] { return GetForegroundWindow() == own; }, 3s, 5ms);
   AllowSetForegroundWindow(pid);
