@@ -94,9 +94,9 @@ void frmMain::ShowAfterLoad() {
   skipOnError([&] {
     if (!intoTray) return form.setVisible(true);
     AddToSystemTray();
-    // Put away by Form_Resize, which saves.
-    if (nidTray.shown()) return form.setWindowState(forms::WindowState::Minimized);
-    form.setVisible(true);
+    // Put away by Form_Resize, which saves, where the shell still holds the icon by then.
+    if (nidTray.shown()) form.setWindowState(forms::WindowState::Minimized);
+    if (form.windowState() != forms::WindowState::Minimized) form.setVisible(true);
   });
   if (form.visible()) skipOnError([&] { platform_.activateWindow(form.hWnd); });
   skipOnError([&] {

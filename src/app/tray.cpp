@@ -166,9 +166,11 @@ void frmMain::ShowForm() {
   }
   if (form.windowState() == forms::WindowState::Minimized) return;
   if (platform_.isIconic(window)) platform_.setShowCommand(window, win::kSwShowNoActivate);
+  // Moved, then shown: a call that shows a window is documented to neither move nor size it.
   const unsigned dpi = platform_.windowDpi(window);
   platform_.setWindowPos(window, 0, positionToPixels(form.left(), dpi),
-                         positionToPixels(form.top(), dpi), 0, 0, kQuiet | win::kSwpShowWindow);
+                         positionToPixels(form.top(), dpi), 0, 0, kQuiet);
+  platform_.setWindowPos(window, 0, 0, 0, 0, 0, kQuiet | win::kSwpNoMove | win::kSwpShowWindow);
 }
 
 void frmMain::ShowRequested() {

@@ -20,6 +20,9 @@ uintptr_t __stack_chk_guard = 0x2B992DDFA23249D6;  // until seeded
 }
 }
 
+// The seed's shifts and the guard's first value are a 64-bit word's.
+static_assert(sizeof(uintptr_t) == 8, "built for 64-bit Windows only");
+
 namespace tarnwick::win32 {
 
 void seedStackGuard() {

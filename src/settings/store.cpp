@@ -1,4 +1,5 @@
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -104,12 +105,13 @@ Outcome outcomeOf(uint32_t error) {
 }
 
 // Tries until done or failed for good; a file held for a moment is waited out, about half a
-// second in all.
+// second in all, unless what the wait served made the save pointless (`given up`).
 template <class Move>
-Outcome retried(ClockApi& clock, Move move) {
+Outcome retried(ClockApi& clock, Move move, const std::function<bool()>& givenUp = nullptr) {
   Outcome outcome = outcomeOf(move());
   for (int attempt = 1; outcome == Outcome::kAgain && attempt < kTries; ++attempt) {
     clock.sleep(kReplacePauseMs);
+    if (givenUp && givenUp()) return Outcome::kFailed;
     outcome = outcomeOf(move());
   }
   return outcome;
@@ -120,7 +122,10 @@ Outcome retried(ClockApi& clock, Move move) {
 // while it is replaced.
 constexpr std::string_view kTemporary = ".tmp", kOld = "old";
 
-// The newest of the files a save left in place of the settings file, if any is whole.
+// The newest of the files a save left in place of the settings file, if any is whole. Never an
+// old file set aside: where a save left one with no settings file, its new file is there too,
+// and newer; alone, it is what a finished save could not delete, and the user's deleting the
+// settings file since asks for the defaults.
 std::optional<FoundFile> leftSettings(Platform& os, const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   std::optional<FoundFile> newest;
@@ -129,10 +134,10 @@ std::optional<FoundFile> leftSettings(Platform& os, const std::string& path) {
     const std::string_view name = std::string_view(found.path).substr(0, found.path.size() - 4);
     const std::string_view size = name.substr(name.find_last_of('.') + 1);
     const auto bytes = size == kOld ? std::nullopt : parseNumber(size);
-    const bool whole = size == kOld || (bytes && [&] {
-                         const auto read = os.readWholeFile(found.path);
-                         return read && static_cast<double>(read->size()) == *bytes;
-                       }());
+    const bool whole = bytes && [&] {
+      const auto read = os.readWholeFile(found.path);
+      return read && static_cast<double>(read->size()) == *bytes;
+    }();
     if (whole && (!newest || found.ageMs < newest->ageMs)) newest = found;
   }
   return newest;
@@ -142,8 +147,10 @@ std::optional<FoundFile> leftSettings(Platform& os, const std::string& path) {
 // choices than there were: the text goes to a file of its own beside it, which then takes the
 // settings file's place in one step, keeping what the system keeps with the file and the
 // attributes it had (read-only, hidden). Where the old file stays in place, the new one goes;
-// where neither could be put back, the new one stays for the next start.
-bool writeSafely(Platform& os, const std::string& path, const std::string& bytes, bool replace) {
+// where neither could be put back, the new one stays for the next start. A wait serves what is
+// sent meanwhile (a session's end, which saves by itself): `givenUp` says when to stop.
+bool writeSafely(Platform& os, const std::string& path, const std::string& bytes, bool replace,
+                 const std::function<bool()>& givenUp = nullptr) {
   const size_t slash = path.find_last_of('\\');
   const std::string folder = path.substr(0, slash), prefix = path.substr(slash + 1) + ".";
   makeFolder(os, folder);  // the user's folder, the first time
@@ -172,15 +179,24 @@ bool writeSafely(Platform& os, const std::string& path, const std::string& bytes
   const auto attributes = replace ? os.fileAttributes(path) : std::nullopt;
   const bool special = attributes && *attributes != win::kFileAttributeNormal;
   if (special) os.setFileAttributes(path, win::kFileAttributeNormal);
-  Outcome moved = retried(os, [&] {
-    return replace ? os.replaceFile(temporary, path, backup) : os.moveFile(temporary, path, false);
-  });
-  if (moved == Outcome::kRename)
-    moved = retried(os, [&] { return os.moveFile(temporary, path, true); });
+  Outcome moved = retried(
+      os,
+      [&] {
+        return replace ? os.replaceFile(temporary, path, backup)
+                       : os.moveFile(temporary, path, false);
+      },
+      givenUp);
+  // Never over a file a plain move must not replace (a hidden or system one of that name).
+  if (replace && moved == Outcome::kRename)
+    moved = retried(
+        os, [&] { return os.moveFile(temporary, path, true); }, givenUp);
   if (moved == Outcome::kAside) {
-    // The new file takes the name, or else the old one takes it back.
-    moved = retried(os, [&] { return os.moveFile(temporary, path, false); });
-    if (moved != Outcome::kDone) retried(os, [&] { return os.moveFile(backup, path, false); });
+    // The new file takes the name, or else the old one takes it back, given up or not.
+    moved = retried(
+        os, [&] { return os.moveFile(temporary, path, false); }, givenUp);
+    if (moved != Outcome::kDone)
+      retried(
+          os, [&] { return os.moveFile(backup, path, false); }, nullptr);
   }
   if (special) os.setFileAttributes(path, *attributes);
   if (moved == Outcome::kDone) {
@@ -317,7 +333,7 @@ void frmMain::SaveSettingsToFile(const std::string& strPath, const std::string& 
                      if (!blnChoicesChanged && strSettingsAsRead && text != *strSettingsAsRead)
                        return;
                      // Traced for a debugger; the old file stays.
-                     if (!writeSafely(platform_, path, text, true))
+                     if (!writeSafely(platform_, path, text, true, [this] { return blnEnded; }))
                        throw RuntimeError("The settings file could not be replaced");
                    });
 }

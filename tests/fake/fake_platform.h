@@ -169,7 +169,7 @@ class FakePlatform final : public Platform {
   bool deleteUnusedFile(const std::string& path) override {
     return !held.count(path) && deleteFile(path);
   }
-  std::function<void()> onWrite;
+  std::function<void()> onWrite;  // a file written, replaced or renamed
   bool writeNewFile(const std::string& path, const std::string& bytes, bool mustBeNew) override {
     if (onWrite) onWrite();
     const bool there = files.count(path);
@@ -186,6 +186,7 @@ class FakePlatform final : public Platform {
   }
   uint32_t replaceFile(const std::string& replacement, const std::string& replaced,
                        const std::string& backup) override {
+    if (onWrite) onWrite();
     if (!files.count(replaced) || !files.count(replacement)) return win::kErrorFileNotFound;
     File old = files[replaced], fresh = files[replacement];
     if (old.attributes & (kReadOnly | kFolder)) return win::kErrorAccessDenied;
@@ -204,6 +205,7 @@ class FakePlatform final : public Platform {
     return error;  // otherwise both keep their names
   }
   uint32_t moveFile(const std::string& from, const std::string& to, bool replace) override {
+    if (onWrite) onWrite();
     if (const uint32_t error = failure("moveFile", from)) return error;
     if (!files.count(from)) return win::kErrorFileNotFound;
     if (files.count(to) && !replace) return win::kErrorAlreadyExists;
@@ -357,7 +359,8 @@ class FakePlatform final : public Platform {
     if (!(flags & win::kSwpNoZOrder) && after == win::kHwndTopmost) topmost = window;
     if (!(flags & win::kSwpNoZOrder) && after == win::kHwndNoTopmost && topmost == window)
       topmost = 0, raised = window;
-    if (!(flags & win::kSwpNoMove)) w.x = x, w.y = y;
+    // As documented: a call that shows or hides the window neither moves nor sizes it.
+    if (!(flags & (win::kSwpNoMove | win::kSwpShowWindow | win::kSwpHideWindow))) w.x = x, w.y = y;
     if ((flags & win::kSwpShowWindow) && !w.visible && onShow) onShow();
     if (flags & (win::kSwpShowWindow | win::kSwpHideWindow))
       w.visible = flags & win::kSwpShowWindow;
@@ -403,7 +406,9 @@ class FakePlatform final : public Platform {
     if (!(flags & win::kNifTip) || (trayVersion >= 4 && !(flags & win::kNifShowTip))) return "";
     return trayIcon->szTip.substr(0, trayIcon->szTip.find('\0'));
   }
+  std::function<void(uint32_t message)> beforeTray;  // the shell, as it is asked
   bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) override {
+    if (beforeTray) beforeTray(message);
     const bool had = trayIcon.has_value();
     if (message == win::kNimDelete) moment();
     if (!shellRunning) return false;

@@ -180,7 +180,8 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenKeepsTheChoicesInTheUsersOwnFolde
 }
 
 TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFailsOrLiesInTheWay) {
-  const std::string fresh = "1\r\n0\r\n5\r\n1\r\n2\r\n1\r\n0";
+  const std::string old = "1\r\n0\r\n45\r\n1\r\n2\r\n1\r\n0",
+                    fresh = "1\r\n0\r\n5\r\n1\r\n2\r\n1\r\n0";
   // A step failing (a replace once, in each of ReplaceFileW's documented states), and what the
   // next start finds, 'n'ew or 'o'ld: with every rename working, the new file's failing, all
   // failing (at that start too).
@@ -195,7 +196,7 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
         SCOPED_TRACE(::testing::Message()
                      << step << " " << error << " " << renames << " " << attributes);
         os.failing = nullptr;
-        os.files = {{os.settingsPath(), {kDefaultFile, attributes, "its security"}}};
+        os.files = {{os.settingsPath(), {old, attributes, "its security"}}};
         frmMain& form = start(std::nullopt);
         form.SetSettingsLine(frmMain::kLineInterval, "5");
         // A folder where this save's temporary file would go first, after its pump.
@@ -222,11 +223,17 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
           // The old one kept aside over the replace, where it cannot be deleted, goes later.
           EXPECT_EQ(os.files.size(), *step == 'd' ? 3u : 2u) << "a file left";
         }
+        // The user deletes the file to start afresh: the old one kept aside stays aside.
+        const bool reset = *step == 'd';
+        if (reset) os.files.erase(os.settingsPath());
         os.failing = renameFails;
-        EXPECT_EQ(choicesOf(start(std::nullopt)).interval, fromNew ? "5" : "20");
+        EXPECT_EQ(choicesOf(start(std::nullopt)).interval, reset ? "20" : fromNew ? "5" : "45");
         os.failing = nullptr;
         window->lblCmdMinimize_Click();
-        EXPECT_EQ(os.settingsFile(), fromNew ? fresh : kDefaultFile) << "saved in place again";
+        EXPECT_EQ(os.settingsFile(), reset     ? kDefaultFile
+                                     : fromNew ? fresh
+                                               : old)
+            << "saved in place again";
       }
     }
   }

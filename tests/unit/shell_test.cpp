@@ -67,17 +67,21 @@ TEST(StartUp, ASecondStartAsksTheFirstForItsWindowAndTouchesNothing) {
 // has no say in: into the tray (never a minimised or a maximised window on the screen), unless no
 // shell holds an icon for it yet; and whatever came meanwhile, the icon brings it back.
 TEST(StartUp, MinimisedItGoesIntoTheTrayWithoutShowingUnlessTheShellHasNoIconForIt) {
-  // (show state, adds the shell refuses)
+  // (show state, adds the shell refuses; -1: it ends right after taking the icon)
   for (const auto& [show, refusals] : {std::pair{win::kSwShowMinNoActive, 0},
                                        {win::kSwMinimize, 0},
                                        {win::kSwHide, 0},
                                        {win::kSwShowMinNoActive, 1},
+                                       {win::kSwShowMinNoActive, -1},
                                        {win::kSwShowMaximized, 0}}) {
     SCOPED_TRACE(::testing::Message() << show << " " << refusals);
     FakePlatform os;
     os.memory = {2048 * MB, 1024 * MB, 1024 * MB};
     os.showCommand = show;
     os.trayRefusals = refusals;  // no shell yet
+    os.beforeTray = [&, ends = refusals < 0](uint32_t message) {
+      if (ends && message == win::kNimModify) os.shellEnded();
+    };
     frmMain form(os);
     form.form.hWnd = 0x1234;
     bool everShown = false;
@@ -85,8 +89,8 @@ TEST(StartUp, MinimisedItGoesIntoTheTrayWithoutShowingUnlessTheShellHasNoIconFor
     form.Form_Load();
     form.ShowAfterLoad();
     os.runLoop();
-    EXPECT_EQ(everShown, refusals > 0 || show == win::kSwShowMaximized) << "hidden without icon";
-    EXPECT_EQ(form.tmrTrayRetry.enabled(), refusals > 0);
+    EXPECT_EQ(everShown, refusals != 0 || show == win::kSwShowMaximized) << "hidden without icon";
+    EXPECT_EQ(form.tmrTrayRetry.enabled(), refusals != 0);
     EXPECT_FALSE(os.shown[0x1234].iconic || os.shown[0x1234].maximized);
     form.tmrTrayRetry.fire();
     form.form.setWindowState(forms::WindowState::Normal);  // as a resize of a hidden window may
