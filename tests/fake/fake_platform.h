@@ -376,7 +376,8 @@ class FakePlatform final : public Platform {
     return true;
   }
   unsigned windowDpi(OsHandle) override { return dpi; }
-  void activateWindow(OsHandle) override {}
+  OsHandle activated = 0;
+  void activateWindow(OsHandle window) override { activated = window; }
   int popupMenu(OsHandle, const std::vector<std::string>& captions,
                 std::optional<ScreenPoint> at) override {
     menuShown = captions, menuAt = at;
@@ -464,6 +465,7 @@ class FakePlatform final : public Platform {
   // The registry: key path to value name to (type, data).
   std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>> registry;
   std::map<OsHandle, std::string> openKeys;
+  std::set<std::string> unterminated;
   OsHandle regOpenKeyEx(OsHandle root, const std::string& subKey, uint32_t access) override {
     if (root != win::kHKeyLocalMachine || access != win::kKeyRead || !registry.count(subKey))
       return 0;
@@ -473,8 +475,10 @@ class FakePlatform final : public Platform {
                        uint32_t* size) override {
     if (!openKeys.count(key) || !registry[openKeys[key]].count(name)) return false;
     const auto& [valueType, value] = registry[openKeys[key]][name];
-    // A string's size counts its terminating zero, as the system reports it.
-    const std::string stored = value + std::string(valueType <= win::kRegExpandSz ? 1 : 0, '\0');
+    // A string's size counts its terminating zero, as the system reports it, unless it was
+    // stored without one (`unterminated`), which the registry allows.
+    const bool zero = valueType <= win::kRegExpandSz && !unterminated.count(name);
+    const std::string stored = value + std::string(zero ? 1 : 0, '\0');
     if (stored.size() > *size) return false;
     *type = valueType;
     data->replace(0, stored.size(), stored);

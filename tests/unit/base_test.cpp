@@ -72,6 +72,7 @@ TEST(Numbers, AreRoundedHalfToEvenAndOverflowIsAnError) {
   for (const auto& [value, rounded] : halves) EXPECT_EQ(roundHalfEven(value), rounded) << value;
   EXPECT_EQ(roundToInt32(-2147483648.4), INT32_MIN);
   EXPECT_EQ(toInt32(INT32_MIN), INT32_MIN);
+  EXPECT_EQ(toInt32(INT32_MAX), INT32_MAX);
   EXPECT_EQ(roundToInt32(2147483647.4), INT32_MAX);
   EXPECT_EQ(addInt16(32766, 1), 32767);
   EXPECT_EQ(toInt16(-32768), -32768);

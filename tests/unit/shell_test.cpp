@@ -25,6 +25,7 @@ TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheListChangingNoClass
   os.shellStarted();  // a new taskbar before the first frame
   form.ShowAfterLoad();
   EXPECT_TRUE(form.form.visible());
+  EXPECT_EQ(os.activated, form.form.hWnd) << "in front, with the keyboard";
   EXPECT_FALSE(os.trayIcon) << "after the first frame";
   EXPECT_FALSE(form.tmrTrayRetry.enabled()) << "no retry before the first try";
   std::vector<int> ids;
@@ -90,6 +91,7 @@ TEST(StartUp, MinimisedItGoesIntoTheTrayWithoutShowingUnlessTheShellHasNoIconFor
     form.ShowAfterLoad();
     os.runLoop();
     EXPECT_EQ(everShown, refusals != 0 || show == win::kSwShowMaximized) << "hidden without icon";
+    EXPECT_EQ(os.activated != 0, everShown) << "in front only when shown";
     EXPECT_EQ(form.tmrTrayRetry.enabled(), refusals != 0);
     EXPECT_FALSE(os.shown[0x1234].iconic || os.shown[0x1234].maximized);
     form.tmrTrayRetry.fire();
@@ -296,8 +298,12 @@ TEST_F(ShellTest, MinimisingHidesIntoTheTrayOnlyWithAnIconAndTheIconBringsItBack
   os.files.clear();
   form.Form_KeyDown(win::kVbKeyEscape, 4);  // Alt+Esc is the system's
   EXPECT_EQ(form.form.windowState(), forms::WindowState::Normal);
+  int shows = 0;
+  os.onShow = [&] { ++shows; };
   form.Form_KeyDown(win::kVbKeyEscape, 0);  // as the minimise hot spot, never exit
   EXPECT_FALSE(os.shown[0x1234].visible);
+  EXPECT_EQ(shows, 0) << "shown on its way into the tray";
+  os.onShow = nullptr;
   EXPECT_EQ(os.ends, 0);
   EXPECT_EQ(os.settingsFile(), testing::kDefaultFile) << "saved though nothing changed";
   os.menuChoice = 0;  // "Show Tarnwick"
@@ -365,6 +371,8 @@ TEST_F(ShellTest, OnlyALeftPressOnTheBackgroundDragsAndTheAboutBoxShowsTitleVers
   form.lblAbout.Click();
   EXPECT_EQ(texts,
             (std::vector<std::string>{"About Tarnwick Demo", "Tarnwick Demo", "Version 2.10.3"}));
+  for (const Placement& p : frmAbout(os).layout())
+    EXPECT_EQ(p.font.underline && !p.font.bold, p.id == kIdAboutSite) << "only the site a link";
   EXPECT_EQ(os.opened,
             std::vector<std::string>{std::string("Open ") + kSiteAddress + " from 77 shown 1"});
 }
@@ -407,6 +415,10 @@ TEST(About, SystemInformationIsFoundInTheRegistryOrTheSystemFolder) {
   EXPECT_FALSE(about.GetKeyValue(win::kHKeyLocalMachine, "K", "missing", value));
   EXPECT_EQ(value, "");
   EXPECT_FALSE(about.GetKeyValue(win::kHKeyLocalMachine, "nowhere", "D", value));
+  os.registry["K"]["S"] = {win::kRegSz, "abc"};
+  os.unterminated = {"S"};
+  EXPECT_TRUE(about.GetKeyValue(win::kHKeyLocalMachine, "K", "S", value));
+  EXPECT_EQ(value, "abc") << "stored without its zero: whole";
   os.registry["K"]["E"] = {3, ""};
   EXPECT_ANY_THROW(about.GetKeyValue(win::kHKeyLocalMachine, "K", "E", value));
   EXPECT_TRUE(os.openKeys.empty());
