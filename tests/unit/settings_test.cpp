@@ -1,4 +1,5 @@
 // The settings file: what is read, what is written, and what is never lost.
+#include "base/runtime.h"
 #include "test_support.h"
 
 namespace tarnwick {
@@ -30,6 +31,8 @@ Choices designTime() {
 Choices defaultChoices() {
   return {1, 0, "20", 1, 2, 1, 0};
 }
+
+int traces = 0;  // failures traced for a debugger
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -213,7 +216,12 @@ TEST_F(SettingsTest, ASaveLeavesTheOldChoicesOrTheNewForTheNextStartWhateverFail
           if (op == step && (op != "replaceFile" || calls++ == 0)) return error;
           return renameFails(op, path);
         };
+        traces = 0;
+        traceFailure = [](const char*) noexcept { ++traces; };
         save(form);
+        traceFailure = nullptr;
+        EXPECT_EQ(traces > 0, os.settingsFile().find("\n5\r") == std::string::npos)
+            << "a save that did not take the settings file's place says so, and only that one";
         const bool special = attributes != 0x80u && *step == 's';  // its read-only stays
         const bool fromNew = found[renames] == 'n' && !special;
         if (os.files.count(os.settingsPath())) {

@@ -34,6 +34,14 @@ TEST(StartUp, TheWindowShowsItsFiguresFirstThenTheIconThenTheListChangingNoClass
                 std::find(ids.begin(), ids.end(), kIdPicture1),
             1)
       << "the RAM levels in tab order, right after their frame";
+  for (const std::vector<Placement>& all : {form.layout(), frmAbout(os).layout()})
+    for (const Placement& p : all)
+      EXPECT_TRUE(!p.container || std::any_of(all.begin(), all.end(),
+                                              [&](const Placement& c) {
+                                                return c.id == p.container &&
+                                                       std::holds_alternative<Container>(c.model);
+                                              }))
+          << p.id << " placed in what is not a container";
   bool listedWithoutIcon = false;
   form.lblProcesses.view = [&] { listedWithoutIcon |= !os.trayIcon; };
   os.runLoop();
