@@ -9,6 +9,7 @@
 #include <map>
 #include <new>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -235,7 +236,7 @@ class FakePlatform final : public Platform {
   std::string decimalSeparator() override { return separator; }
 
   // Processes and windows. Handles are numbers from 1000 up; `openHandles` shows those left
-  // open, `zeroHandleCalls` the calls given no handle at all.
+  // open, `badHandleCalls` the calls given no handle at all, or a process handle not open.
   struct Process {
     uint32_t pid;
     std::string path;
@@ -254,7 +255,7 @@ class FakePlatform final : public Platform {
   OsHandle foreground = 0;
   bool snapshotFails = false;
   std::map<OsHandle, uint32_t> openHandles;
-  int zeroHandleCalls = 0;
+  int badHandleCalls = 0;
   Process* process(uint32_t pid) {
     for (Process& p : processes)
       if (p.pid == pid) return &p;
@@ -306,11 +307,11 @@ class FakePlatform final : public Platform {
            (p->priorityClass = priorityClass, true);
   }
   bool closeHandle(OsHandle handle) override {
-    return zeroHandleCalls += handle == 0, openHandles.erase(handle) > 0;
+    return badHandleCalls += !openHandles.count(handle), openHandles.erase(handle) > 0;
   }
   OsHandle getForegroundWindow() override { return foreground; }
   uint32_t getWindowThreadProcessId(OsHandle window, uint32_t* processId) override {
-    zeroHandleCalls += window == 0;  // a window gone: fails, and writes nothing
+    badHandleCalls += window == 0;  // a window gone: fails, and writes nothing
     return windows.count(window) ? (*processId = windows[window].pid) : 0;
   }
   std::string getClassName(OsHandle window) override {
@@ -345,7 +346,7 @@ class FakePlatform final : public Platform {
   ScreenRect screen{0, 0, 1920 * 15, 1080 * 15};
   unsigned dpi = 96;
   bool setRedraw(OsHandle window, bool redraw) override {
-    zeroHandleCalls += window == 0;
+    badHandleCalls += window == 0;
     if (redraw) return strayRedraws += notDrawing.erase(window) == 0, true;
     return !redrawRefused && notDrawing.insert(window).second;
   }
@@ -473,6 +474,7 @@ class FakePlatform final : public Platform {
   }
   bool regQueryValueEx(OsHandle key, const std::string& name, uint32_t* type, std::string* data,
                        uint32_t* size) override {
+    if (*size > data->size()) throw std::length_error("a buffer said to be larger than it is");
     if (!openKeys.count(key) || !registry[openKeys[key]].count(name)) return false;
     const auto& [valueType, value] = registry[openKeys[key]][name];
     // A string's size counts its terminating zero, as the system reports it, unless it was
@@ -518,7 +520,7 @@ class FakePlatform final : public Platform {
     return failure(op, path) || it == files.end() ? nullptr : &it->second;
   }
   Process* processOf(OsHandle handle) {
-    zeroHandleCalls += handle == 0;
+    badHandleCalls += !openHandles.count(handle);
     return openHandles.count(handle) ? process(openHandles[handle]) : nullptr;
   }
   OsHandle nextHandle_ = 1000;

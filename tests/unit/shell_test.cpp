@@ -248,6 +248,7 @@ TEST_F(ShellTest, ASecondStartIsAnsweredWithoutAStepOfTheRunUnderWay) {
 
 TEST_F(ShellTest, TheIconRestoresOnALeftClickAndOpensItsMenuWhereMouseOrKeyboardAsk) {
   ASSERT_TRUE(os.trayIcon);
+  EXPECT_EQ(os.trayIcon->uID, 1u) << "the id the installer's check and the driver ask for";
   EXPECT_EQ(form.nidTray.version(), 4u);
   EXPECT_EQ(os.trayTip(), "Click here to open Tarnwick Demo.") << "version 4 shows it if asked";
 
@@ -439,7 +440,7 @@ class PriorityTest : public ::testing::Test, protected testing::LoadedWindow {
  protected:
   void TearDown() override {
     EXPECT_TRUE(os.openHandles.empty()) << "every handle closed";
-    EXPECT_EQ(os.zeroHandleCalls, 0) << "no call given a zero handle";
+    EXPECT_EQ(os.badHandleCalls, 0) << "no call given no handle or one not open";
     EXPECT_TRUE(os.notDrawing.empty()) << "drawing given back";
     EXPECT_EQ(os.strayRedraws, 0) << "drawing given back that was never held";
   }
