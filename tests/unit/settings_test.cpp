@@ -144,6 +144,10 @@ TEST_F(SettingsTest, ShortLocksAreWaitedOutAndAFileNeverReadIsNeverReplaced) {
   save(form);
   EXPECT_EQ(os.settingsFile().substr(0, 3), "1\r\n");
   EXPECT_TRUE(os.ticks - before >= 250 && os.ticks - before <= 600) << "about half a second";
+  replaceRefusals = 99, before = os.ticks;
+  form.SetSettingsLine(frmMain::kLineRamLevel, "0");
+  save(form);
+  EXPECT_LE(os.ticks - before, 600u) << "held for good: given up after about half a second";
 
   os.failing = [](const std::string& op, const std::string&) { return op == "readWholeFile"; };
   frmMain& locked = start("2\r\n1\r\n7");
