@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/layout.h"
+#include "platform/platform.h"
 
 namespace tarnwick {
 
@@ -43,7 +44,7 @@ enum ControlId : int {
   kIdAboutNotice,
   kIdAboutRuleDark,
   kIdAboutRuleLight,
-  kIdAboutOK = 1,  // IDOK: Enter presses it
+  kIdAboutOK = win::kIdOk,  // Enter presses it
   kIdAboutSysInfo = 209,
 };
 

@@ -25,6 +25,7 @@ inline constexpr uint32_t kWmContextMenu = 0x7B;
 inline constexpr uint32_t kNinKeySelect = 0x401;
 inline constexpr uint32_t kNotifyIconVersion4 = 4;
 inline constexpr int16_t kVbKeyEscape = 27;
+inline constexpr int kIdOk = 1;  // what a dialog's Enter presses
 inline constexpr uintptr_t kHtCaption = 2;
 inline constexpr OsHandle kHwndTopmost = -1, kHwndNoTopmost = -2;
 inline constexpr uint32_t kSwpNoSize = 1, kSwpNoMove = 2;

@@ -25,7 +25,8 @@ static_assert(win::kNimAdd == NIM_ADD && win::kNimModify == NIM_MODIFY &&
               win::kNimDelete == NIM_DELETE && win::kNimSetFocus == NIM_SETFOCUS &&
               win::kNimSetVersion == NIM_SETVERSION);
 static_assert(win::kWmContextMenu == WM_CONTEXTMENU && win::kNinKeySelect == NIN_KEYSELECT &&
-              win::kNotifyIconVersion4 == NOTIFYICON_VERSION_4 && win::kVbKeyEscape == VK_ESCAPE);
+              win::kNotifyIconVersion4 == NOTIFYICON_VERSION_4 && win::kVbKeyEscape == VK_ESCAPE &&
+              win::kIdOk == IDOK);
 static_assert(kTrayCallbackMessage == WM_APP + 1 && kAsideBoxClosed == WM_APP + 2);
 static_assert(win::kSwpNoZOrder == SWP_NOZORDER && win::kSwpNoActivate == SWP_NOACTIVATE &&
               win::kSwpShowWindow == SWP_SHOWWINDOW && win::kSwpHideWindow == SWP_HIDEWINDOW);
