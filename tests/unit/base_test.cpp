@@ -19,7 +19,7 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   group.Click = [&](int16_t i) { events += "O" + std::to_string(i); };
   forms::Label label("a");
   // The shell redraws only on a change.
-  label.view = group.view = box.view = [&] { events += "v"; };
+  label.view = group.view = box.view = check.view = [&] { events += "v"; };
   forms::ComboBox combo({"10%", "20%", "30%"});
   combo.view = label.view;
   combo.Click = [&] { events += "L" + std::to_string(combo.listIndex()); };
@@ -47,7 +47,7 @@ TEST(Controls, RaiseTheirEventOnlyOnARealChangeAndRefuseInvalidValues) {
   bar.setMax(3), bar.setValue(3), bar.setValue(3), bar.setMax(3);
   EXPECT_EQ(events,
             "vT1vT12345vT\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
-            "C1C2vO0vvL2vL-1FRFFFVVVKbbb");
+            "vC1vC2vO0vvL2vL-1FRFFFVVVKbbb");
 
   const std::function<void()> refused[] = {[&] { check.setValue(3); },
                                            [&] { check.setValue(-1); },
