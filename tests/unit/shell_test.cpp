@@ -371,6 +371,7 @@ TEST_F(ShellTest, OnlyALeftPressOnTheBackgroundDragsAndTheAboutBoxShowsTitleVers
   os.whileModal = [&](Dialog& dialog) {
     auto& about = static_cast<frmAbout&>(dialog);
     texts = {about.form.caption, about.lblTitle.caption(), about.lblVersion.caption()};
+    EXPECT_FALSE(about.form.unloaded()) << "open until closed";
     about.form.hWnd = 77;
     about.lblSite.Click();
     about.Cancel();
