@@ -145,8 +145,9 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
          os.showCommand = win::kSwShowMinNoActive, start(f, os);
        }},
       {"exit", kChanged, [](frmMain& f, FakePlatform&) { f.lblCmdClose_Click(); }},
-      {"exit, the file held a moment", kChanged,
+      {"exit, the file held a moment, the icon's retry due", kChanged,
        [](frmMain& f, FakePlatform& os) {
+         os.shellEnded(), os.trayRefusals = 1, os.shellStarted(), os.ticks += 3000;
          os.failing = [refusals = 2](const std::string& op, const std::string&) mutable {
            return op == "replaceFile" && refusals-- > 0 ? win::kErrorSharingViolation : 0u;
          };
@@ -180,6 +181,7 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
       os.whileMenu = [&] { openedEnding |= form.blnEnding; };
       os.whileModal = [&](Dialog& box) { openedEnding |= form.blnEnding, box.Cancel(); };
       os.onWrite = [&] { openedEnding |= form.blnEnded; };
+      os.beforeTray = [&](uint32_t m) { openedEnding |= form.blnEnding && m == win::kNimAdd; };
       const int first = os.pumps;
       os.arriveAt = k ? first + k : 0;
       os.arrival = [&] { arrival(form, os); };
@@ -191,7 +193,7 @@ TEST(Moments, AtEveryMomentOfStartUpExitRunAndSaveWhateverArrivesNothingIsLostSh
       EXPECT_FALSE(os.ends && os.trayIcon) << "ended with its icon in place";
       EXPECT_FALSE(lost) << "hidden without an icon";
       EXPECT_FALSE(shownEnding) << "the window shown on the way out";
-      EXPECT_FALSE(openedEnding) << "a menu or a box opened, or a file written, on the way out";
+      EXPECT_FALSE(openedEnding) << "a menu, box or icon opened, or a file written, on the way";
       EXPECT_FALSE(os.ends && modOptimize::blnOptimizing) << "a run started on the way out";
       EXPECT_FALSE(os.ends && form.tmrGlobalTimer.enabled()) << "a refresh after the exit";
       EXPECT_FALSE(os.ends && form.tmrTimer.enabled()) << "a clock tick after the exit";
