@@ -25,7 +25,7 @@ bool installed(const wchar_t* face) {
 }
 
 // The ink a line of text leaves in that font, drawn black on white.
-long inkOf(const LOGFONTW& spec) {
+long inkOf(const LOGFONTW& wanted) {
   constexpr int kWidth = 160, kHeight = 48;
   const WindowDC screen(nullptr);
   const HDC dc = CreateCompatibleDC(screen);
@@ -35,7 +35,7 @@ long inkOf(const LOGFONTW& spec) {
   const Gdi<HBITMAP> bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   long ink = 0;
   if (bits) {
-    const Font font(CreateFontIndirectW(&spec));
+    const Font font(CreateFontIndirectW(&wanted));
     const Selected drawn(dc, bitmap.get()), selected(dc, font.get());
     const RECT all{0, 0, kWidth, kHeight};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
